@@ -1,0 +1,55 @@
+#pragma once
+#include <QMap>
+#include <QString>
+#include <QtGlobal>
+#include <vector>
+
+#include "part.h"
+
+class QTableView;
+
+// One byte per register, register 0 first.
+using RegImage = std::vector<quint8>;
+
+// Global bit b of an image of 8-bit registers: bit 7 - (b mod 8) of byte
+// b div 8, so bit 0 is the most significant bit of register 0. Bits past the
+// end of the image read as 0.
+qint16 getBit(const RegImage &image, unsigned bit);
+
+// The register images of one chip and the fields bound to them. Bit and
+// widget operations ignore bits at or beyond regCount * bitsPerReg: they read
+// as 0 and are never written.
+class RegMap
+{
+public:
+    QString name;
+    quint8 mapNumber = 0;
+    int bitsPerReg = 8;
+    int regCount = 0;
+    RegImage wr;   // what the GUI holds and the write commands send
+    RegImage rd;   // what was last read from the chip
+    RegImage cfg;  // what the last register file loaded into the GUI held
+    QMap<QString, part *> fields;  // field name -> record, in name order
+    QTableView *view = nullptr;    // the map's register table, may be null
+
+    RegMap() = default;
+    RegMap(const QString &name, int regCount, quint8 mapNumber);
+
+    qint16 getBit(const RegImage &image, unsigned bit) const;
+    void setBit(RegImage &image, int bit, int value);
+    int getBits(int first, int count) const;
+    void setBits(int first, int count, quint32 value);
+    bool testRange(int first, int width) const;
+
+    // Value the field's widget shows (a spin box above the field's range is
+    // pulled back to the largest value that fits).
+    int getWidgetValue(const QString &fieldName);
+    // Stores the widget's value into wr, writing only the bits that differ.
+    int storeWidgetValue(const QString &fieldName);
+    // Shows the field's bits of an image in its widget.
+    void setWidgetValue(const QString &fieldName, const RegImage &image);
+
+private:
+    bool holds(qint64 bit) const;
+    void repaintBit(unsigned bit) const;
+};

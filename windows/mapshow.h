@@ -1,0 +1,30 @@
+#pragma once
+#include <QMap>
+#include <QString>
+#include <QWidget>
+
+#include "part.h"
+
+class RegMap;
+
+// Register table window: one tab per register map, every register as rows
+// of bits with the GUI, read and file images side by side. It creates and
+// keeps the register maps for the whole run.
+class mapshow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit mapshow(QWidget *parent = nullptr);
+    ~mapshow() override;
+
+    QMap<QString, RegMap *> regMaps;
+
+public slots:
+    // The order of these slots is part of the class's meta-object:
+    // ParseObjName stays the third method.
+    void on_spinBox_column_num_valueChanged(int columns);
+    void on_spinBox_font_size_valueChanged(int sz);
+    // Field record of a register-bound widget's object name, or null when the
+    // name is not one. The caller owns the record.
+    static part *ParseObjName(QString OName);
+};
