@@ -1,25 +1,139 @@
 #include "mapshow.h"
 
+#include <QEvent>
+#include <QHeaderView>
 #include <QStringList>
+#include <QTableView>
 
 #include "RegMap.h"
+#include "RegTableModel.h"
+#include "ui_mapshow.h"
 
-mapshow::mapshow(QWidget *parent) : QWidget(parent)
+namespace {
+
+const int blockColumns = 9;
+
+QFont tableFont(int pointSize)
 {
-    setObjectName("mapshow");
+    QFont font("Courier", pointSize, QFont::Normal, false);
+    return font;
 }
 
-mapshow::~mapshow() = default;
+} // namespace
+
+mapshow::mapshow(QWidget *parent) : QWidget(parent), ui(new Ui::mapshow)
+{
+    ui->setupUi(this);
+    // The translated title is replaced for good once the form is connected.
+    setWindowTitle("Registers Map");
+}
+
+mapshow::~mapshow()
+{
+    for (RegMap *map : qAsConst(regMaps)) {
+        if (map->view)
+            delete map->view->model();
+        delete map;
+    }
+    regMaps.clear();
+    delete ui;
+}
+
+void mapshow::addRegisterTable(const QString &name, int regCount, quint8 mapNumber)
+{
+    auto *map = new RegMap(name, regCount, mapNumber);
+    auto *view = new QTableView;
+    view->setObjectName("RegisterTable");
+    ui->tabWidget->addTab(view, name);
+    map->view = view;
+    if (RegMap *old = regMaps.value(name))
+        delete old;
+    regMaps.insert(name, map);
+
+    const int regsPerRow = ui->spinBox_column_num->value();
+    view->setModel(new RegTableModel(map, regsPerRow));
+    view->setFont(tableFont(ui->spinBox_font_size->value()));
+    view->installEventFilter(this);
+    relayout(regsPerRow);
+}
+
+void mapshow::refreshAll()
+{
+    for (RegMap *map : qAsConst(regMaps))
+        if (auto *model = qobject_cast<RegTableModel *>(map->view->model()))
+            model->refreshAll();
+}
 
 void mapshow::on_spinBox_column_num_valueChanged(int columns)
 {
-    Q_UNUSED(columns);
+    relayout(columns);
 }
 
 void mapshow::on_spinBox_font_size_valueChanged(int sz)
 {
     // A new font size takes effect at the next relayout.
     Q_UNUSED(sz);
+}
+
+void mapshow::on_tabWidget_currentChanged(int index)
+{
+    Q_UNUSED(index);
+}
+
+bool mapshow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Resize || !watched->objectName().contains("RegisterTable"))
+        return false;
+    const int fontSize = ui->spinBox_font_size->value();
+    const int regsPerRow = qMax(1, (ui->tabWidget->width() - 20) / (11 * fontSize + 50));
+    ui->spinBox_column_num->setValue(regsPerRow);
+    relayout(regsPerRow);
+    return false;
+}
+
+void mapshow::relayout(int regsPerRow)
+{
+    regsPerRow = qMax(1, regsPerRow);
+    for (RegMap *map : qAsConst(regMaps))
+        layoutView(map->view, map, regsPerRow);
+}
+
+void mapshow::layoutView(QTableView *view, RegMap *map, int n)
+{
+    QAbstractItemModel *old = view->model();
+    if (!old || old->columnCount() != blockColumns * n) {
+        view->clearSpans();
+        view->setModel(new RegTableModel(map, n));
+        if (old)
+            old->deleteLater();
+    }
+
+    const int groups = (map->regCount + n - 1) / n;
+    for (int g = 0; g < groups; ++g) {
+        for (int k = 0; k < n; ++k)
+            view->setSpan(6 * g, blockColumns * k, 1, blockColumns);
+        view->setSpan(6 * g + 5, 0, 1, blockColumns * n);
+    }
+
+    const int fontSize = ui->spinBox_font_size->value();
+    const int headerHeight = view->horizontalHeader()->isHidden() ? 0 : view->horizontalHeader()->height();
+    const int avail = view->width() - 12 - view->verticalHeader()->sizeHint().width();
+    const int bitWidth = (avail / n) / 10;
+    const int hexWidth = (avail - 8 * n * bitWidth - 1) / n;
+    int shownGroups = (view->height() - headerHeight - 2) / (6 * fontSize + 30) + 1;
+    if (shownGroups <= 0)
+        shownGroups = 1;
+    const int rowHeight = view->height() / (6 * shownGroups);
+
+    if (rowHeight > 0)
+        view->verticalHeader()->setDefaultSectionSize(rowHeight);
+    if (bitWidth > 0)
+        view->horizontalHeader()->setDefaultSectionSize(bitWidth);
+    view->setFont(tableFont(fontSize));
+    view->horizontalHeader()->hide();
+    if (hexWidth > 0)
+        for (int column = blockColumns - 1; column < blockColumns * n; column += blockColumns)
+            view->setColumnWidth(column, hexWidth);
 }
 
 namespace {

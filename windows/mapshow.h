@@ -6,6 +6,11 @@
 #include "part.h"
 
 class RegMap;
+class QTableView;
+
+namespace Ui {
+class mapshow;
+}
 
 // Register table window: one tab per register map, every register as rows
 // of bits with the GUI, read and file images side by side. It creates and
@@ -17,6 +22,14 @@ public:
     explicit mapshow(QWidget *parent = nullptr);
     ~mapshow() override;
 
+    // Creates a register map with zeroed images and its table tab.
+    void addRegisterTable(const QString &name, int regCount, quint8 mapNumber);
+    // Repaints every cell of every table once (after a command changed the
+    // images wholesale).
+    void refreshAll();
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
     QMap<QString, RegMap *> regMaps;
 
 public slots:
@@ -27,4 +40,11 @@ public slots:
     // Field record of a register-bound widget's object name, or null when the
     // name is not one. The caller owns the record.
     static part *ParseObjName(QString OName);
+    void on_tabWidget_currentChanged(int index);
+
+private:
+    void relayout(int regsPerRow);
+    void layoutView(QTableView *view, RegMap *map, int regsPerRow);
+
+    Ui::mapshow *ui;
 };

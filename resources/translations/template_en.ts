@@ -4,4 +4,15 @@
 <context>
     <name>MainClass</name>
 </context>
+<context>
+    <name>mapshow</name>
+    <message>
+        <source>Колонки</source>
+        <translation>Column</translation>
+    </message>
+    <message>
+        <source>Шрифт</source>
+        <translation>Size</translation>
+    </message>
+</context>
 </TS>

@@ -4,4 +4,15 @@
 <context>
     <name>MainClass</name>
 </context>
+<context>
+    <name>mapshow</name>
+    <message>
+        <source>Колонки</source>
+        <translation>Колонки</translation>
+    </message>
+    <message>
+        <source>Шрифт</source>
+        <translation>Шрифт</translation>
+    </message>
+</context>
 </TS>

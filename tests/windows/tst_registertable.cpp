@@ -1,0 +1,214 @@
+#include <QHeaderView>
+#include <QLabel>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTranslator>
+
+#include "RegMap.h"
+#include "RegTableModel.h"
+#include "TestMain.h"
+#include "mapshow.h"
+
+class RegisterTableTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void geometryOfTheTable_data();
+    void geometryOfTheTable();
+    void slotsPastTheEnd();
+    void cellTextsAndColours();
+    void headers();
+    void tableNeverEdits();
+
+    void windowUnderEnglishTranslation();
+    void addRegisterTableCreatesZeroedMap();
+    void widthDecidesRegistersPerRow_data();
+    void widthDecidesRegistersPerRow();
+    void fontSpinAloneChangesNothing();
+    void relayoutWithSameCountKeepsModel();
+};
+
+void RegisterTableTest::geometryOfTheTable_data()
+{
+    QTest::addColumn<int>("perRow");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("4 per row") << 4 << 36 << 192;
+    QTest::newRow("3 per row") << 3 << 27 << 258;
+    QTest::newRow("1 per row") << 1 << 9 << 768;
+}
+
+void RegisterTableTest::geometryOfTheTable()
+{
+    QFETCH(int, perRow);
+    RegMap map("KV2260v2", 128, 0);
+    RegTableModel model(&map, perRow);
+    QTEST(model.columnCount(), "columns");
+    QTEST(model.rowCount(), "rows");
+}
+
+void RegisterTableTest::slotsPastTheEnd()
+{
+    RegMap map("KV2260v2", 128, 0);
+    std::fill(map.wr.begin(), map.wr.end(), quint8(0xFF));
+    RegTableModel model(&map, 3);
+    // Group 42 holds registers 126, 127 and a third slot past the end.
+    const int top = 6 * 42;
+    for (int kind = 0; kind < 6; ++kind)
+        for (int p = 0; p < 9; ++p)
+            QCOMPARE(model.index(top + kind, 18 + p).data().toString(), QString("-"));
+    QCOMPARE(model.index(top + 2, 26).data(Qt::BackgroundRole).toString(), QString("#FFFF00"));
+    QCOMPARE(model.index(top + 1, 18).data(Qt::BackgroundRole).toString(), QString("#DDDDDD"));
+    QCOMPARE(model.index(top + 2, 18).data(Qt::BackgroundRole).toString(), QString("#FFFFFF"));
+    QCOMPARE(model.index(top + 2, 9).data().toString(), QString("1"));
+}
+
+void RegisterTableTest::cellTextsAndColours()
+{
+    RegMap map("KV2260v2", 128, 0);
+    map.wr[5] = 0x5A;
+    map.rd[5] = 0x58;
+    map.cfg[5] = 0x0A;
+    RegTableModel model(&map, 4);
+    // Register 5: group 1, slot 1.
+    const int top = 6, left = 9;
+    auto cell = [&](int kind, int p, int role = Qt::DisplayRole) {
+        return model.index(top + kind, left + p).data(role);
+    };
+    QCOMPARE(cell(0, 0).toInt(), 5);
+    QVERIFY(!cell(0, 0, Qt::BackgroundRole).isValid());
+    QCOMPARE(cell(1, 0).toString(), QString("7"));
+    QCOMPARE(cell(1, 7).toString(), QString("0"));
+    QCOMPARE(cell(1, 8).toString(), QString("hh"));
+    QCOMPARE(cell(2, 8).toString(), QString("5A"));
+    QCOMPARE(cell(3, 8).toString(), QString("58"));
+    QCOMPARE(cell(4, 8).toString(), QString("0A"));
+    for (int kind = 1; kind <= 4; ++kind)
+        QCOMPARE(cell(kind, 8, Qt::BackgroundRole).toString(), QString("#FFFF00"));
+
+    const QString wrBits = "01011010";
+    for (int p = 0; p < 8; ++p) {
+        QCOMPARE(cell(2, p).toString(), QString(wrBits[p]));
+        const QString expected = p == 6 ? "#00BFFF" : wrBits[p] == '1' ? "#DDDDDD" : "#FFFFFF";
+        QCOMPARE(cell(2, p, Qt::BackgroundRole).toString(), expected);
+    }
+    QCOMPARE(cell(3, 6, Qt::BackgroundRole).toString(), QString("#FFFFFF"));
+    QCOMPARE(cell(5, 0).toString(), QString());
+    QCOMPARE(cell(5, 0, Qt::BackgroundRole).toString(), QString("#FFFFFF"));
+    QCOMPARE(cell(2, 0, Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+    QVERIFY(!model.data(QModelIndex(), Qt::TextAlignmentRole).isValid());
+    QVERIFY(!cell(2, 0, Qt::ToolTipRole).isValid());
+}
+
+void RegisterTableTest::headers()
+{
+    RegMap map("KV2260v2", 128, 0);
+    RegTableModel model(&map, 4);
+    const QStringList labels = {"Reg", "Bit", "wr", "rd", "cfg", ""};
+    for (int section = 0; section < 12; ++section)
+        QCOMPARE(model.headerData(section, Qt::Vertical).toString(), labels[section % 6]);
+    QCOMPARE(model.headerData(3, Qt::Horizontal).toString(), QString());
+    QVERIFY(!model.headerData(3, Qt::Vertical, Qt::ToolTipRole).isValid());
+}
+
+void RegisterTableTest::tableNeverEdits()
+{
+    RegMap map("KV2260v2", 128, 0);
+    RegTableModel model(&map, 4);
+    QVERIFY(!model.setData(model.index(2, 0), "1"));
+    QCOMPARE(map.wr[0], quint8(0));
+    QVERIFY(!(model.flags(model.index(2, 0)) & Qt::ItemIsEditable));
+}
+
+void RegisterTableTest::windowUnderEnglishTranslation()
+{
+    QTranslator english;
+    QVERIFY(english.load(":/Translations/template_en.qm"));
+    QCoreApplication::installTranslator(&english);
+    mapshow window;
+    QCoreApplication::removeTranslator(&english);
+    QCOMPARE(window.windowTitle(), QString("Registers Map"));
+    QCOMPARE(window.findChild<QLabel *>("lab_column_num")->text(), QString("Column"));
+    QCOMPARE(window.findChild<QLabel *>("lab_font_size")->text(), QString("Size"));
+    QCOMPARE(window.size(), QSize(743, 546));
+    QCOMPARE(window.findChild<QTabWidget *>("tabWidget")->count(), 0);
+}
+
+void RegisterTableTest::addRegisterTableCreatesZeroedMap()
+{
+    mapshow window;
+    window.addRegisterTable("KV2260v2", 128, 0);
+    RegMap *map = window.regMaps.value("KV2260v2");
+    QVERIFY(map);
+    QCOMPARE(map->regCount, 128);
+    QCOMPARE(map->bitsPerReg, 8);
+    QCOMPARE(map->mapNumber, quint8(0));
+    QCOMPARE(map->wr.size(), size_t(128));
+    QVERIFY(std::all_of(map->rd.begin(), map->rd.end(), [](quint8 b) { return b == 0; }));
+    QVERIFY(map->view);
+    QCOMPARE(map->view->objectName(), QString("RegisterTable"));
+    auto *tabs = window.findChild<QTabWidget *>("tabWidget");
+    QCOMPARE(tabs->count(), 1);
+    QCOMPARE(tabs->tabText(0), QString("KV2260v2"));
+    QCOMPARE(map->view->font().family(), QString("Courier"));
+    QVERIFY(map->view->horizontalHeader()->isHidden());
+    QCOMPARE(map->view->rowSpan(0, 9), 1);
+    QCOMPARE(map->view->columnSpan(0, 9), 9);
+    QCOMPARE(map->view->columnSpan(5, 0), map->view->model()->columnCount());
+}
+
+void RegisterTableTest::widthDecidesRegistersPerRow_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("spin");
+    QTest::newRow("wide") << 2000 << 12 * 9 << 10;
+    QTest::newRow("narrow") << 150 << 9 << 1;
+}
+
+void RegisterTableTest::widthDecidesRegistersPerRow()
+{
+    QFETCH(int, width);
+    QFETCH(int, columns);
+    mapshow window;
+    window.addRegisterTable("KV2260v2", 128, 0);
+    window.resize(width + 8, 600);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *tabs = window.findChild<QTabWidget *>("tabWidget");
+    // The window cannot shrink below its controls row, which still leaves
+    // less than one register's width for the narrow case.
+    if (width > tabs->minimumSizeHint().width())
+        QCOMPARE(tabs->width(), width);
+    QVERIFY(tabs->width() - 20 < 2 * (11 * 10 + 50) || columns > 9);
+    QTRY_COMPARE(window.regMaps.value("KV2260v2")->view->model()->columnCount(), columns);
+    QTEST(window.findChild<QSpinBox *>("spinBox_column_num")->value(), "spin");
+}
+
+void RegisterTableTest::fontSpinAloneChangesNothing()
+{
+    mapshow window;
+    window.addRegisterTable("KV2260v2", 128, 0);
+    QTableView *view = window.regMaps.value("KV2260v2")->view;
+    window.findChild<QSpinBox *>("spinBox_font_size")->setValue(14);
+    QCOMPARE(view->font().pointSize(), 10);
+    window.findChild<QSpinBox *>("spinBox_column_num")->setValue(2);
+    QCOMPARE(view->font().pointSize(), 14);
+    QCOMPARE(view->model()->columnCount(), 18);
+}
+
+void RegisterTableTest::relayoutWithSameCountKeepsModel()
+{
+    mapshow window;
+    window.addRegisterTable("KV2260v2", 128, 0);
+    QTableView *view = window.regMaps.value("KV2260v2")->view;
+    QAbstractItemModel *model = view->model();
+    window.on_spinBox_column_num_valueChanged(4);
+    QCOMPARE(view->model(), model);
+    window.on_spinBox_column_num_valueChanged(5);
+    QVERIFY(view->model() != model);
+}
+
+KV_TEST_MAIN(RegisterTableTest)
+#include "tst_registertable.moc"
