@@ -113,11 +113,9 @@ void PtyBoardLink::serve(const QByteArray &frame, std::chrono::steady_clock::tim
         baud = pacingBaud;
         splitPause = splitMs;
     }
-    if (baud > 0) {
-        const auto wire = std::chrono::microseconds(
-            qint64(frame.size() + reply.size()) * 10 * 1000000 / baud);
-        std::this_thread::sleep_until(arrived + wire);
-    }
+    if (baud > 0)
+        waitUntil(arrived + std::chrono::microseconds(
+                                qint64(frame.size() + reply.size()) * 10 * 1000000 / baud));
     switch (now) {
     case Fault::None:
         break;
@@ -144,6 +142,17 @@ void PtyBoardLink::serve(const QByteArray &frame, std::chrono::steady_clock::tim
         break;
     }
     writeAll(reply);
+}
+
+// Spins through the last 3 ms and sleeps only before them: a sleeping thread
+// may wake some hundred microseconds late, a good part of a frame's wire time.
+void PtyBoardLink::waitUntil(std::chrono::steady_clock::time_point deadline)
+{
+    const auto spin = std::chrono::milliseconds(3);
+    if (deadline - std::chrono::steady_clock::now() > spin)
+        std::this_thread::sleep_until(deadline - spin);
+    while (std::chrono::steady_clock::now() < deadline) {
+    }
 }
 
 void PtyBoardLink::writeAll(const QByteArray &bytes)

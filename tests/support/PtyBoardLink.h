@@ -56,6 +56,7 @@ private:
     void run();
     void serve(const QByteArray &frame, std::chrono::steady_clock::time_point arrived);
     void writeAll(const QByteArray &bytes);
+    static void waitUntil(std::chrono::steady_clock::time_point deadline);
 
     FrameLength frameLength;
     Answer answer;
