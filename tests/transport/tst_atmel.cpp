@@ -92,14 +92,6 @@ private slots:
         board.reset();
     }
 
-    void fields()
-    {
-        QCOMPARE(transport->interfaceKind, 0);
-        QCOMPARE(transport->spiCmd, quint8(0x15));
-        QCOMPARE(transport->blockSize, quint8(32));
-        QCOMPARE(transport->replyTimeout, 5000);
-    }
-
     void frames_data()
     {
         QTest::addColumn<Operation>("operation");

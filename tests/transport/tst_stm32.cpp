@@ -1,4 +1,3 @@
-#include <QSerialPortInfo>
 #include <QSignalSpy>
 #include <QThread>
 #include <functional>
@@ -94,18 +93,6 @@ private slots:
         messages.reset();
         transport.reset();
         board.reset();
-    }
-
-    void fields()
-    {
-        QCOMPARE(transport->spiCmd, quint8(0x15));
-        QCOMPARE(transport->readFlag, quint8(0x80));
-        QCOMPARE(transport->writeFlag, quint8(0x00));
-        QCOMPARE(transport->blockSize, quint8(32));
-        QCOMPARE(transport->addrBytes, quint8(1));
-        QCOMPARE(transport->interfaceKind, 2);
-        QCOMPARE(transport->baud, 460800);
-        QCOMPARE(KV2260_stm32_API().replyTimeout, 5000);
     }
 
     void frames_data()
@@ -402,15 +389,6 @@ private slots:
         delete worker;
         QCOMPARE(failures.load(), 0);
         QVERIFY(messages->isEmpty());
-    }
-
-    void deviceListTakesStm32PortsOnly()
-    {
-        QStringList expected;
-        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-            if (info.hasVendorIdentifier() && info.vendorIdentifier() == 0x0483)
-                expected << info.portName();
-        QCOMPARE(transport->deviceList(), expected);
     }
 };
 

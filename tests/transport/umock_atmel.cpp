@@ -56,7 +56,8 @@ private slots:
 
     void cleanup()
     {
-        QCOMPARE(unknownRequests(*device), QStringList());
+        if (device)
+            QCOMPARE(unknownRequests(*device), QStringList());
         messages.reset();
         transport.reset();
         bed.reset();
@@ -189,6 +190,15 @@ private slots:
         QCOMPARE(KV2260_stm32_API().deviceList(), QStringList{"ttyACM0"});
         QVERIFY(KV2260_fmc_API().deviceList().contains("ttyS0"));
         QCOMPARE(transport->deviceList(), names.mid(0, 2));
+    }
+
+    void nothingButBuiltinUart()
+    {
+        device = nullptr;
+        bed.reset(new UmockUsbBed);
+        bed->addSerialPort("ttyS0", -1);
+        QCOMPARE(QSerialPortInfo::availablePorts().size(), 1);
+        QCOMPARE(canal().deviceList(), QStringList());
     }
 };
 
