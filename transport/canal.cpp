@@ -1,8 +1,31 @@
 #include "canal.h"
 
-canal::canal() = default;
+#include <QDeadlineTimer>
+#include <QDebug>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+#include <libusb.h>
 
-canal::~canal() = default;
+#include "LibusbBackend.h"
+
+namespace {
+const quint16 usb3Vid = 0x1209;
+const quint16 usb3Pid = 0xF010;
+// The first built-in UART, which is never a board.
+const char builtinUart[] = "ttyS0";
+const int boardInterface = 0;
+const unsigned char bulkOut = 0x02;
+const unsigned char bulkIn = 0x81;
+}
+
+canal::canal() : usb(&LibusbBackend::instance())
+{
+}
+
+canal::~canal()
+{
+    releaseUsb();
+}
 
 bool canal::readRegister(quint8, int, quint8 *)
 {
@@ -39,15 +62,83 @@ bool canal::sendPacket(int, quint8 **)
     return false;
 }
 
+// The Atmel boards, then the USB3 boards, then every serial port but the
+// built-in UART. A failing USB enumeration is reported and the serial ports
+// are still listed.
 QStringList canal::deviceList()
 {
-    // Filled in with the board listing.
-    return {};
+    QMutexLocker guard(&lock);
+    QStringList atmelBoards, usb3Boards;
+    listUsbBoards(atmelBoards, usb3Boards);
+    QStringList names = atmelBoards + usb3Boards;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        if (info.portName() != QLatin1String(builtinUart))
+            names << info.portName();
+    return names;
 }
 
-bool canal::openSerial(QSerialPort *, QString, int)
+bool canal::listUsbBoards(QStringList &atmelBoards, QStringList &usb3Boards)
 {
-    return false;
+    QMutexLocker guard(&lock);
+    libusb_context *context = nullptr;
+    if (usb->init(&context) != 0) {
+        report("ошибка подключения библиотеки", "Error: libusb_init");
+        return false;
+    }
+    libusb_device **list = nullptr;
+    const long count = usb->getDeviceList(context, &list);
+    if (count < 0) {
+        emit send_message(QStringLiteral("Error: libusb_get_device_list"));
+        qDebug().noquote() << QStringLiteral("ошибка получения списка устройств");
+        usb->exit(context);
+        return false;
+    }
+    quint8 usb3Counter = 0;
+    for (long i = 0; i < count; ++i) {
+        libusb_device_descriptor descriptor;
+        if (usb->getDeviceDescriptor(list[i], &descriptor) != 0) {
+            report("нет отзыва от устройства", "Warning: libusb_get_device_descriptor is empty");
+            continue;
+        }
+        if (descriptor.idVendor == usbVid && descriptor.idProduct == usbPid)
+            atmelBoards << boardKey(usb->getBusNumber(list[i]), usb->getDeviceAddress(list[i]));
+        else if (descriptor.idVendor == usb3Vid && descriptor.idProduct == usb3Pid)
+            usb3Boards << QStringLiteral("USB#") + QString::number(usb3Counter++);
+    }
+    usb->freeDeviceList(list, 1);
+    usb->exit(context);
+    return true;
+}
+
+// A name that starts with "/" is a device path (pseudo-terminals are never
+// listed); any other must be the exact name of a listed port.
+bool canal::openSerial(QSerialPort *port, QString name, int baud)
+{
+    QMutexLocker guard(&lock);
+    QString portName;
+    if (name.startsWith(QLatin1Char('/'))) {
+        portName = name;
+    } else {
+        for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+            if (info.portName() == name) {
+                portName = info.portName();
+                break;
+            }
+        if (portName.isEmpty())
+            return false;
+    }
+    port->setPortName(portName);
+    if (!port->open(QIODevice::ReadWrite))
+        return false;
+    const bool configured = port->setBaudRate(baud)
+                            && port->setFlowControl(QSerialPort::NoFlowControl)
+                            && port->setParity(QSerialPort::NoParity)
+                            && port->setDataBits(QSerialPort::Data8)
+                            && port->setStopBits(QSerialPort::OneStop);
+    port->flush();
+    if (!configured)
+        port->close();
+    return configured;
 }
 
 quint8 canal::reverseBits(quint8 b)
@@ -59,26 +150,149 @@ quint8 canal::reverseBits(quint8 b)
     return result;
 }
 
+QString canal::boardKey(int bus, int address)
+{
+    return QStringLiteral("%1%2")
+        .arg(bus & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg(address & 0xFF, 2, 16, QLatin1Char('0'))
+        .toUpper();
+}
+
+// Opens the Atmel board named by deviceName and claims its interface 0.
+// Whatever fails, everything done before it is undone: no libusb context and
+// no handle outlives a false result.
 bool canal::openUsb()
 {
-    return false;
+    QMutexLocker guard(&lock);
+    usbHandle = nullptr;
+    usbContext = nullptr;
+    if (usb->init(&usbContext) != 0) {
+        usbContext = nullptr;
+        report("ошибка подключения библиотеки", "Error: libusb_init");
+        return false;
+    }
+    libusb_device **list = nullptr;
+    const long count = usb->getDeviceList(usbContext, &list);
+    if (count < 0) {
+        emit send_message(QStringLiteral("Error: libusb_get_device_list"));
+        qDebug().noquote() << QStringLiteral("ошибка получения списка устройств");
+        releaseUsb();
+        return false;
+    }
+    QMap<QString, libusb_device *> boards;
+    for (long i = 0; i < count; ++i) {
+        libusb_device_descriptor descriptor;
+        if (usb->getDeviceDescriptor(list[i], &descriptor) != 0) {
+            report("нет отзыва от устройства", "Warning: libusb_get_device_descriptor is empty");
+            continue;
+        }
+        if (descriptor.idVendor == usbVid && descriptor.idProduct == usbPid)
+            boards.insert(boardKey(usb->getBusNumber(list[i]), usb->getDeviceAddress(list[i])),
+                          list[i]);
+    }
+    usbHandle = openBoard(boards);
+    usb->freeDeviceList(list, 1);
+    if (!usbHandle) {
+        report("нет устройства", "Error: device not found");
+        releaseUsb();
+        return false;
+    }
+    if (usb->kernelDriverActive(usbHandle, boardInterface) == 1)
+        usb->detachKernelDriver(usbHandle, boardInterface);
+    if (usb->claimInterface(usbHandle, boardInterface) != 0) {
+        report("нет захвата устройства", "Error: libusb_claim_interface");
+        releaseUsb();
+        return false;
+    }
+    return true;
+}
+
+// The board named by deviceName, else the only board there is.
+libusb_device_handle *canal::openBoard(const QMap<QString, libusb_device *> &boards)
+{
+    libusb_device *device = boards.value(deviceName, nullptr);
+    if (!device && boards.size() == 1) {
+        report("автозамена устройства", "Warning: autocorrect of device name");
+        device = boards.first();
+    }
+    libusb_device_handle *handle = nullptr;
+    if (device && usb->open(device, &handle) != 0)
+        handle = nullptr;
+    return handle;
 }
 
 void canal::closeUsb()
 {
+    QMutexLocker guard(&lock);
+    if (usbHandle)
+        usb->releaseInterface(usbHandle, boardInterface);
+    releaseUsb();
 }
 
-int canal::usbWrite(quint8 *, int)
+// Closes the handle and ends the libusb context, whichever of them is open.
+void canal::releaseUsb()
 {
-    return 0;
+    if (usbHandle)
+        usb->close(usbHandle);
+    if (usbContext)
+        usb->exit(usbContext);
+    usbHandle = nullptr;
+    usbContext = nullptr;
 }
 
-int canal::usbRead(quint8 *, int)
+int canal::usbWrite(quint8 *buffer, int length)
 {
-    return 0;
+    QMutexLocker guard(&lock);
+    int transferred = 0;
+    usb->bulkTransfer(usbHandle, bulkOut, buffer, length, &transferred, unsigned(replyTimeout));
+    return transferred;
 }
 
-int canal::usbTransaction(quint8 *, quint8 *, int)
+int canal::usbRead(quint8 *buffer, int length)
 {
-    return 0;
+    QMutexLocker guard(&lock);
+    int transferred = 0;
+    usb->bulkTransfer(usbHandle, bulkIn, buffer, length, &transferred, unsigned(replyTimeout));
+    return transferred;
+}
+
+// A frame the board did not take whole has no reply to wait for: nothing is
+// read then, and the result is 0.
+int canal::usbTransaction(quint8 *out, quint8 *in, int length)
+{
+    QMutexLocker guard(&lock);
+    if (usbWrite(out, length) != length)
+        return 0;
+    return usbRead(in, length);
+}
+
+canal::Reply canal::collectReply(QSerialPort &port, int expected, int timeoutMs, QByteArray &reply)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (port.bytesAvailable() < expected && !deadline.hasExpired())
+        if (!port.waitForReadyRead(int(deadline.remainingTime())))
+            break;
+    const qint64 arrived = port.bytesAvailable();
+    if (arrived == 0)
+        return Reply::Silent;
+    if (arrived != expected) {
+        port.readAll();
+        return Reply::WrongLength;
+    }
+    reply = port.read(expected);
+    return Reply::Complete;
+}
+
+void canal::report(const char *debugLine, const char *text)
+{
+    qDebug().noquote() << QString::fromUtf8(debugLine);
+    emit send_message(QString::fromLatin1(text));
+}
+
+bool canal::mapExists(quint8 map)
+{
+    if (map == 0)
+        return true;
+    report("ошибка адресации карт", "Error: Map does not exist");
+    return false;
 }

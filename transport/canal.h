@@ -1,17 +1,26 @@
 #pragma once
+#include <QByteArray>
 #include <QFlags>
+#include <QMap>
 #include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 class QSerialPort;
+class UsbBackend;
+struct libusb_context;
+struct libusb_device;
 struct libusb_device_handle;
 
 // Base of every board transport: the register-access interface, the fields
 // that describe a board's frames, and the services the boards share (serial
 // port set-up, the libusb connection to the Atmel boards, device listing).
 // The base answers every register operation with false: not supported.
+//
+// Every operation locks the object's mutex for its whole run: the settings
+// window (GUI thread) and the worker may call the same transport, and their
+// frames must never interleave on one port or USB connection.
 class canal : public QObject
 {
     Q_OBJECT
@@ -47,6 +56,10 @@ public:
 
     static quint8 reverseBits(quint8 b);
 
+    // The USB access used by openUsb and deviceList; libusb itself unless a
+    // test hands in another. The object is not owned.
+    void setUsbBackend(UsbBackend *backend) { usb = backend; }
+
     quint8 csAssertCmd = 0;
     quint8 csReleaseCmd = 0;
     quint8 spiCmd = 0;
@@ -64,21 +77,50 @@ public:
     QString deviceName;
     int interfaceKind = 0;
     int baud = 460800;
+    // Longest wait, in ms, for a board's reply to one frame and for one USB
+    // transfer.
+    int replyTimeout = 5000;
 
 signals:
     void send_message(QString text);
 
 protected:
+    // How the collection of a serial reply ended.
+    enum class Reply { Complete, Silent, WrongLength };
+
     bool openUsb();
     void closeUsb();
     int usbWrite(quint8 *buffer, int length);
     int usbRead(quint8 *buffer, int length);
     int usbTransaction(quint8 *out, quint8 *in, int length);
 
+    // Board key of a USB device: bus number and device address as two
+    // upper-case hexadecimal digits each (bus 1, address 10 gives 010A).
+    static QString boardKey(int bus, int address);
+
+    // Reads a reply of exactly `expected` bytes into `reply`, however many
+    // pieces it comes in, waiting at most `timeoutMs` in all. A reply of
+    // another length is read off the port and dropped.
+    static Reply collectReply(QSerialPort &port, int expected, int timeoutMs, QByteArray &reply);
+
+    // Lists the Atmel boards by board key and the USB3 boards as "USB#" and
+    // a counter, each in enumeration order. False, after the report, when
+    // libusb cannot enumerate.
+    bool listUsbBoards(QStringList &atmelBoards, QStringList &usb3Boards);
+
+    // Writes the Russian line to the debug log, then emits the English text.
+    void report(const char *debugLine, const char *text);
+    // The KV2260 has the single register map 0: any other is reported.
+    bool mapExists(quint8 map);
+
+    UsbBackend *usb;
+    libusb_context *usbContext = nullptr;
     libusb_device_handle *usbHandle = nullptr;
-    // Serialises the operations on one transport: the settings window (GUI
-    // thread) and the worker may call the same object.
     QRecursiveMutex lock;
+
+private:
+    void releaseUsb();
+    libusb_device_handle *openBoard(const QMap<QString, libusb_device *> &boards);
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(canal::Operations)
