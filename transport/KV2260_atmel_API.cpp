@@ -9,25 +9,12 @@ const int autoIncLimit = 290;
 
 KV2260_atmel_API::KV2260_atmel_API()
 {
-    csAssertCmd = 0x13;
-    csReleaseCmd = 0x14;
-    spiCmd = 0x15;
-    writeFlag = 0x00;
-    readFlag = 0x80;
-    autoIncFlag = 0x40;
-    cmd20 = 0x20;
-    cmd21 = 0x21;
-    cmd22 = 0x22;
-    cmd23 = 0x23;
-    addrBytes = 1;
-    blockSize = 32;
-    interfaceKind = 0;
+    useKv2260Frames(0);
 }
 
 canal::Operations KV2260_atmel_API::provides() const
 {
-    return ReadRegister | ReadRegisterBlock | ReadRegisterAutoInc | WriteRegister
-           | WriteRegisterBlock | WriteRegisterAutoInc | SendPacket;
+    return allOperations();
 }
 
 // Any register number goes out as its low eight bits.

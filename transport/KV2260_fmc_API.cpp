@@ -26,25 +26,12 @@ quint16 crc16Ccitt(const quint8 *data, int length)
 
 KV2260_fmc_API::KV2260_fmc_API()
 {
-    csAssertCmd = 0x13;
-    csReleaseCmd = 0x14;
-    spiCmd = 0x15;
-    writeFlag = 0x00;
-    readFlag = 0x80;
-    autoIncFlag = 0x40;
-    cmd20 = 0x20;
-    cmd21 = 0x21;
-    cmd22 = 0x22;
-    cmd23 = 0x23;
-    addrBytes = 1;
-    blockSize = 32;
-    interfaceKind = 1;
+    useKv2260Frames(1);
 }
 
 canal::Operations KV2260_fmc_API::provides() const
 {
-    return ReadRegister | ReadRegisterBlock | ReadRegisterAutoInc | WriteRegister
-           | WriteRegisterBlock | WriteRegisterAutoInc | SendPacket;
+    return allOperations();
 }
 
 bool KV2260_fmc_API::readRegister(quint8 map, int reg, quint8 *value)

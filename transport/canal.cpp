@@ -296,3 +296,26 @@ bool canal::mapExists(quint8 map)
     report("ошибка адресации карт", "Error: Map does not exist");
     return false;
 }
+
+void canal::useKv2260Frames(int kind)
+{
+    csAssertCmd = 0x13;
+    csReleaseCmd = 0x14;
+    spiCmd = 0x15;
+    writeFlag = 0x00;
+    readFlag = 0x80;
+    autoIncFlag = 0x40;
+    cmd20 = 0x20;
+    cmd21 = 0x21;
+    cmd22 = 0x22;
+    cmd23 = 0x23;
+    addrBytes = 1;
+    blockSize = 32;
+    interfaceKind = kind;
+}
+
+canal::Operations canal::allOperations()
+{
+    return ReadRegister | ReadRegisterBlock | ReadRegisterAutoInc | WriteRegister
+           | WriteRegisterBlock | WriteRegisterAutoInc | SendPacket;
+}

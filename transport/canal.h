@@ -85,6 +85,11 @@ signals:
     void send_message(QString text);
 
 protected:
+    // Frame bytes of the KV2260 boards (Atmel, STM32 and "fmc").
+    void useKv2260Frames(int kind);
+    // What a transport that replaces every register operation provides.
+    static Operations allOperations();
+
     // How the collection of a serial reply ended.
     enum class Reply { Complete, Silent, WrongLength };
 
