@@ -16,6 +16,21 @@ QString HexWriter::registerLine(int reg, quint8 value)
     return QStringLiteral("Reg%1\t%2").arg(reg).arg(hex);
 }
 
+QString HexWriter::mapText(const QString &mapName, const RegImage &values,
+                           const RegImage *unchanged, const QMap<int, QString> *comments)
+{
+    QString text = mapLine(mapName) + '\n';
+    for (size_t reg = 0; reg < values.size(); ++reg) {
+        if (unchanged && reg < unchanged->size() && (*unchanged)[reg] == values[reg])
+            continue;
+        text += registerLine(int(reg), values[reg]);
+        if (comments)
+            text += QStringLiteral(" //") + comments->value(int(reg));
+        text += '\n';
+    }
+    return text;
+}
+
 HexWriter::Result HexWriter::save(const QString &path, const QByteArray &text, bool merge)
 {
     QByteArray content;

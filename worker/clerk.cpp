@@ -540,18 +540,12 @@ void clerk::GUIFILE()
 
     QString text;
     for (const RegMap *map : qAsConst(regMaps)) {
-        text += HexWriter::mapLine(map->name) + '\n';
-        const RegImage values = imageOf(*map, map->wr);
         const RegImage read = imageOf(*map, map->rd);
-        for (int reg = 0; reg < map->regCount; ++reg) {
-            if (changesOnly && values[size_t(reg)] == read[size_t(reg)])
-                continue;
-            text += HexWriter::registerLine(reg, values[size_t(reg)]);
-            if (commented)
-                text += QStringLiteral(" //") + comments.value(reg);
-            text += '\n';
-        }
+        text += HexWriter::mapText(map->name, imageOf(*map, map->wr), changesOnly ? &read : nullptr,
+                                   commented ? &comments : nullptr);
     }
+    // The closing line clears the LPF autocalibration register, as writing
+    // the maps to the chip does.
     text += HexWriter::registerLine(lpfRegister, 0) + '\n';
 
     const QString failure = saveText(text, QStringLiteral("Error: .hex file is not available"));
@@ -581,9 +575,7 @@ void clerk::ICFILE()
             return;
         }
         emit percent_up(50);
-        text += HexWriter::mapLine(map->name) + '\n';
-        for (int reg = 0; reg < map->regCount; ++reg)
-            text += HexWriter::registerLine(reg, buffer[size_t(reg)]) + '\n';
+        text += HexWriter::mapText(map->name, buffer);
     }
 
     const QString failure =
