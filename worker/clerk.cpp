@@ -1,0 +1,617 @@
+#include "clerk.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <vector>
+
+#include "HexComments.h"
+#include "HexWriter.h"
+#include "canal.h"
+#include "service_block.h"
+
+namespace {
+
+// The LPF autocalibration register, cleared after every write of a map.
+const int lpfRegister = 106;
+
+const QString noDevice = QStringLiteral("Error: device not found");
+const QString blockWriteFailed = QStringLiteral("Error: Write block error");
+const QString incrementWriteFailed = QStringLiteral("Error: Write_Increment error");
+const QString fileWriteFailed = QStringLiteral("Error: .hex file write failed");
+
+// Width of a register address in a block entry, as the transport declares it
+// (a signed count; a number beyond 32 bits makes no sense).
+int addressWidth(const canal &board)
+{
+    return qBound(0, int(qint8(board.addrBytes)), 4);
+}
+
+// One block entry: the register number in the transport's address width,
+// high byte first, then the value.
+void appendEntry(std::vector<quint8> &entries, int width, int reg, quint8 value)
+{
+    for (int k = width - 1; k >= 0; --k)
+        entries.push_back(quint8(quint32(reg) >> (8 * k)));
+    entries.push_back(value);
+}
+
+// Block entries for the given registers of a map image.
+std::vector<quint8> blockEntries(const canal &board, const QVector<int> &registers,
+                                 const RegImage &image)
+{
+    const int width = addressWidth(board);
+    std::vector<quint8> entries;
+    entries.reserve(size_t(registers.size()) * size_t(width + 1));
+    for (int reg : registers)
+        appendEntry(entries, width, reg, size_t(reg) < image.size() ? image[size_t(reg)] : 0);
+    return entries;
+}
+
+QVector<int> allRegisters(const RegMap &map)
+{
+    QVector<int> registers;
+    for (int reg = 0; reg < map.regCount; ++reg)
+        registers << reg;
+    return registers;
+}
+
+// The image sized to the map's register count, so transfers never run past it.
+RegImage imageOf(const RegMap &map, const RegImage &source)
+{
+    RegImage image(size_t(qMax(map.regCount, 0)), 0);
+    std::copy_n(source.begin(), std::min(image.size(), source.size()), image.begin());
+    return image;
+}
+
+} // namespace
+
+clerk::clerk() = default;
+
+clerk::~clerk() = default;
+
+int clerk::setting(const char *key) const
+{
+    return service ? service->settings.value(QLatin1String(key), 0) : 0;
+}
+
+// Stores only into a key that exists: the settings window seeds the keys the
+// worker keeps, so the map's layout never changes from this thread.
+void clerk::storeSetting(const char *key, int value)
+{
+    if (!service)
+        return;
+    auto it = service->settings.find(QLatin1String(key));
+    if (it != service->settings.end())
+        *it = value;
+}
+
+canal *clerk::board() const
+{
+    return service ? service->transport : nullptr;
+}
+
+// Waits "writePause" milliseconds (read afresh while waiting); false when the
+// stop request came meanwhile.
+bool clerk::pause()
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < setting("writePause")) {
+        if (interrupt)
+            return false;
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void clerk::upTime()
+{
+    upTimeCounter = 0;
+}
+
+// ---- IC to GUI ----
+
+void clerk::ICGUI()
+{
+    emit percent_up(0);
+    const QString result = readAllMaps();
+    if (result.isEmpty())
+        emit percent_up(100);
+    emit error_mess(result);
+}
+
+// Reads every map before it changes any, so a failed read leaves all maps
+// as they were.
+QString clerk::readAllMaps()
+{
+    canal *transport = board();
+    if (!transport)
+        return noDevice;
+    const int style = setting("ReadStyle");
+    if (style < 0 || style > 2)
+        return tr("Error: Read transaction failed.");
+
+    std::vector<RegImage> images;
+    int position = 0;
+    for (const RegMap *map : qAsConst(regMaps)) {
+        RegImage buffer(size_t(qMax(map->regCount, 0)), 0);
+        const QString failure = readMap(*transport, *map, position++, style, buffer);
+        if (!failure.isEmpty())
+            return failure;
+        emit percent_up(50);
+        images.push_back(std::move(buffer));
+    }
+
+    size_t index = 0;
+    for (RegMap *map : qAsConst(regMaps)) {
+        const RegImage &read = images[index++];
+        map->rd = read;
+        // Only the bits that differ change in the GUI image.
+        for (int reg = 0; reg < map->regCount; ++reg) {
+            if (size_t(reg) < map->wr.size() && map->wr[size_t(reg)] == read[size_t(reg)])
+                continue;
+            for (int k = 0; k < 8; ++k) {
+                const int bit = reg * map->bitsPerReg + k;
+                const int value = map->getBit(map->rd, unsigned(bit));
+                if (map->getBit(map->wr, unsigned(bit)) != value)
+                    map->setBit(map->wr, bit, value);
+            }
+        }
+    }
+    return QString();
+}
+
+QString clerk::readMap(canal &transport, const RegMap &map, int position, int style,
+                       RegImage &buffer)
+{
+    const QString failed = tr("Error: Read transaction failed.");
+    const int count = int(buffer.size());
+    switch (style) {
+    case 0:
+        for (int reg = 0; reg < count; ++reg) {
+            if (interrupt)
+                return tr("Error: Interrupted");
+            if (!transport.provides(canal::ReadRegister)
+                || !transport.readRegister(map.mapNumber, reg, &buffer[size_t(reg)]))
+                return failed;
+        }
+        return QString();
+    case 1: {
+        std::vector<quint8> entries = blockEntries(transport, allRegisters(map), RegImage());
+        quint8 *block = entries.data();
+        if (!transport.provides(canal::ReadRegisterBlock)
+            || !transport.readRegisterBlock(quint8(position), count, &block))
+            return failed;
+        const size_t stride = size_t(addressWidth(transport)) + 1;
+        for (size_t reg = 0; reg < buffer.size(); ++reg)
+            buffer[reg] = entries[reg * stride + stride - 1];
+        return QString();
+    }
+    default: {
+        quint8 *values = buffer.data();
+        if (!transport.provides(canal::ReadRegisterAutoInc)
+            || !transport.readRegisterAutoInc(quint8(position), 0, count, &values))
+            return failed;
+        return QString();
+    }
+    }
+}
+
+// ---- GUI to IC ----
+
+void clerk::GUIIC()
+{
+    canal *transport = board();
+    if (!transport) {
+        emit error_mess(noDevice);
+        return;
+    }
+    int position = 0;
+    for (RegMap *map : qAsConst(regMaps)) {
+        const QString failure = writeMap(*transport, *map, position++);
+        if (!failure.isEmpty()) {
+            emit error_mess(failure);
+            return;
+        }
+        writeLpfRegister(*transport, *map);
+    }
+    // Every map is written before the command ends, once.
+    if (!setting("InteractiveRefresh")) {
+        emit percent_up(100);
+        emit error_mess(QString());
+        return;
+    }
+    if (!pause()) {
+        emit error_mess(tr("Error: Interrupted"));
+        return;
+    }
+    command = 1;
+    emit percent_up(45);
+    ICGUI();
+}
+
+QString clerk::writeMap(canal &transport, RegMap &map, int position)
+{
+    const int style = setting("WriteStyle");
+    if (setting("ChangesOnly"))
+        return writeChanges(transport, map, position, style);
+    return writeWholeMap(transport, map, position, style);
+}
+
+// Writes the registers whose GUI value differs from the last read. Returns
+// the text that ends the command, or empty to go on.
+QString clerk::writeChanges(canal &transport, RegMap &map, int position, int style)
+{
+    const RegImage values = imageOf(map, map.wr);
+    const RegImage read = imageOf(map, map.rd);
+    QVector<int> changed;
+    for (int reg = 0; reg < map.regCount; ++reg)
+        if (values[size_t(reg)] != read[size_t(reg)])
+            changed << reg;
+
+    switch (style) {
+    case 0:
+        for (int reg : qAsConst(changed)) {
+            quint8 value = values[size_t(reg)];
+            if (!transport.provides(canal::WriteRegister)
+                || !transport.writeRegister(quint8(position), reg, &value)) {
+                emit percent_up(100);
+                emit error_mess(QStringLiteral("Warning: Write_Byte error"));
+            }
+        }
+        return QString();
+    case 1: {
+        std::vector<quint8> entries = blockEntries(transport, changed, values);
+        if (interrupt)
+            return tr("Error: Interrupted");
+        // Boards refuse an empty block; with nothing changed there is
+        // nothing to send.
+        if (changed.isEmpty())
+            return QString();
+        if (!transport.provides(canal::WriteRegisterBlock)
+            || !transport.writeRegisterBlock(quint8(position), changed.size(), entries.data()))
+            return blockWriteFailed;
+        return QString();
+    }
+    case 2: {
+        RegImage all = values;
+        if (!transport.provides(canal::WriteRegisterAutoInc)
+            || !transport.writeRegisterAutoInc(quint8(position), 0, map.regCount, all.data())) {
+            emit percent_up(100);
+            emit error_mess(QStringLiteral("Warning: Write_Increment error"));
+        }
+        return QString();
+    }
+    default:
+        emit error_mess(QStringLiteral("Недокументированная \nкомбинация флагов"));
+        return QString();
+    }
+}
+
+QString clerk::writeWholeMap(canal &transport, RegMap &map, int position, int style)
+{
+    RegImage values = imageOf(map, map.wr);
+    switch (style) {
+    case 0:
+        for (int reg = 0; reg < map.regCount; ++reg) {
+            if (!transport.provides(canal::WriteRegister)
+                || !transport.writeRegister(quint8(position), reg, &values[size_t(reg)]))
+                return tr("Interface error 5 ");
+            if (interrupt)
+                return QStringLiteral("Error: ") + tr("Interrupted");
+        }
+        return QString();
+    case 1: {
+        std::vector<quint8> entries = blockEntries(transport, allRegisters(map), values);
+        if (interrupt)
+            return tr("Error: Interrupted");
+        if (map.regCount <= 0)
+            return QString();
+        if (!transport.provides(canal::WriteRegisterBlock)
+            || !transport.writeRegisterBlock(quint8(position), map.regCount, entries.data()))
+            return blockWriteFailed;
+        return QString();
+    }
+    case 2:
+        if (!transport.provides(canal::WriteRegisterAutoInc)
+            || !transport.writeRegisterAutoInc(0, 0, map.regCount, values.data()))
+            return incrementWriteFailed;
+        return QString();
+    default:
+        emit error_mess(tr("Недокументированная \nкомбинация флагов"));
+        return QString();
+    }
+}
+
+void clerk::writeLpfRegister(canal &transport, RegMap &map)
+{
+    // A map too short to hold the register has nothing to clear.
+    if (map.regCount <= lpfRegister || map.wr.size() <= size_t(lpfRegister))
+        return;
+    map.wr[lpfRegister] = 0;
+    quint8 value = 0;
+    if (transport.provides(canal::WriteRegister))
+        transport.writeRegister(0, lpfRegister, &value);
+}
+
+// ---- single registers ----
+
+void clerk::WriteReg()
+{
+    emit percent_up(1);
+    canal *transport = board();
+    if (!transport) {
+        emit error_mess(noDevice);
+        return;
+    }
+    quint8 value = quint8(setting("RegisterValue") & 0xFF);
+    if (transport->provides(canal::WriteRegister))
+        transport->writeRegister(0, setting("RegisterNumber"), &value);
+    emit percent_up(100);
+    emit error_mess(QString());
+}
+
+void clerk::ReadReg()
+{
+    emit percent_up(1);
+    canal *transport = board();
+    if (!transport) {
+        emit error_mess(noDevice);
+        return;
+    }
+    quint8 value = 0;
+    if (transport->provides(canal::ReadRegister))
+        transport->readRegister(0, setting("RegisterNumber"), &value);
+    emit percent_up(50);
+    storeSetting("RegisterValue", value);
+    emit percent_up(100);
+    emit error_mess(QString());
+}
+
+// ---- file to GUI ----
+
+void clerk::FILEGUI()
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        emit error_mess(QStringLiteral("Error: ") + filePath
+                        + QStringLiteral(" file is not available.\nPlease, add any one."));
+        return;
+    }
+    emit percent_up(1);
+    HexMapTable table;
+    const QString readError = HexReader::readForGui(file, interrupt, table);
+    file.close();
+    emit percent_up(25);
+    if (!readError.isEmpty()) {
+        emit error_mess(readError);
+        return;
+    }
+
+    // Nothing changes unless every map is known and every register fits.
+    QList<RegMap *> targets;
+    QString result = resolveMaps(table, targets);
+    if (result.isEmpty())
+        result = checkRegisters(table, targets);
+    if (result.isEmpty())
+        applyTable(table, targets);
+    emit error_mess(result);
+    emit percent_up(100);
+}
+
+// The register map each map of the file goes to, in the table's order.
+QString clerk::resolveMaps(const HexMapTable &table, QList<RegMap *> &targets) const
+{
+    const bool checkNames = setting("ConfigCheck") != 0;
+    for (auto it = table.begin(); it != table.end(); ++it) {
+        RegMap *target = regMaps.value(it.key());
+        if (!target && !checkNames && !regMaps.isEmpty())
+            target = regMaps.first();
+        if (!target)
+            return QStringLiteral("Error: unexpected RegMap name: ") + it.key();
+        targets << target;
+    }
+    return QString();
+}
+
+// The first line (in file order) that names a register outside its map.
+QString clerk::checkRegisters(const HexMapTable &table, const QList<RegMap *> &targets) const
+{
+    int badLine = 0;
+    int index = 0;
+    for (const auto &registers : table) {
+        const int count = qMin(targets[index]->regCount,
+                               int(qMin(targets[index]->wr.size(), targets[index]->cfg.size())));
+        ++index;
+        for (auto it = registers.begin(); it != registers.end(); ++it)
+            if ((it.key() < 0 || it.key() >= count) && (badLine == 0 || it->line < badLine))
+                badLine = it->line;
+    }
+    return badLine ? HexReader::lineError(badLine) : QString();
+}
+
+void clerk::applyTable(const HexMapTable &table, const QList<RegMap *> &targets)
+{
+    const int maps = table.size();
+    int k = 0;
+    for (const auto &registers : table) {
+        RegMap *map = targets[k++];
+        for (auto it = registers.begin(); it != registers.end(); ++it) {
+            map->cfg[size_t(it.key())] = it->value;
+            map->wr[size_t(it.key())] = it->value;
+        }
+        emit percent_up(int(k * (1.0 / maps) * 79));
+    }
+}
+
+// ---- file to IC ----
+
+void clerk::FILEIC()
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        emit error_mess(tr("Error: .hex file is not available"));
+        return;
+    }
+    QMap<QString, int> regCounts;
+    for (const RegMap *map : qAsConst(regMaps))
+        regCounts.insert(map->name, map->regCount);
+    HexWriteList list;
+    const QString readError =
+        HexReader::readForChip(file, regCounts, setting("ConfigCheck") != 0, list);
+    file.close();
+    if (!readError.isEmpty()) {
+        emit error_mess(readError);
+        return;
+    }
+    emit error_mess(setting("separateWrite") ? writeSeparately(list) : writeSections(list));
+}
+
+// One register at a time, with the pause at every section mark.
+QString clerk::writeSeparately(const HexWriteList &list)
+{
+    const int n = list.registers.size();
+    for (int i = 0; i < n; ++i) {
+        if (list.registers[i] == HexWriteList::sectionMark) {
+            if (!pause())
+                return QStringLiteral("Error: ") + tr("Interrupted");
+            emit percent_up(i * 100 / n);
+            continue;
+        }
+        canal *transport = board();
+        if (!transport)
+            return noDevice;
+        quint8 value = list.values[i];
+        if (!transport->provides(canal::WriteRegister)
+            || !transport->writeRegister(0, list.registers[i], &value))
+            return QStringLiteral("Error: ") + tr("Write register error");
+        emit percent_up(i * 100 / n);
+    }
+    return QString();
+}
+
+// Each section as one block, with the pause between sections.
+QString clerk::writeSections(const HexWriteList &list)
+{
+    const QString interrupted = QStringLiteral("Error: ") + tr("Interrupted");
+    const int n = list.registers.size();
+    canal *transport = board();
+    const int width = transport ? addressWidth(*transport) : 1;
+    int i = 0;
+    while (i < n) {
+        std::vector<quint8> entries;
+        int count = 0;
+        for (; i < n && list.registers[i] != HexWriteList::sectionMark; ++i) {
+            appendEntry(entries, width, list.registers[i], list.values[i]);
+            ++count;
+            if (interrupt)
+                return interrupted;
+        }
+        if (count > 0) {
+            if (!transport)
+                return noDevice;
+            if (!transport->provides(canal::WriteRegisterBlock)
+                || !transport->writeRegisterBlock(0, count, entries.data()))
+                return QStringLiteral("Error: ") + tr("Write block error");
+        }
+        if (interrupt)
+            return interrupted;
+        if (i >= n)
+            return QString();
+        if (!pause())
+            return interrupted;
+        ++i;
+    }
+    return QString();
+}
+
+// ---- GUI to file, IC to file ----
+
+void clerk::GUIFILE()
+{
+    const bool commented = setting("HexComment") != 0;
+    const bool changesOnly = setting("ChangesOnly") != 0;
+    QMap<int, QString> comments;
+    if (commented && !regMaps.isEmpty())
+        comments = commentsFor(*regMaps.first(), changesOnly);
+    emit percent_up(0);
+
+    QString text;
+    for (const RegMap *map : qAsConst(regMaps)) {
+        const RegImage read = imageOf(*map, map->rd);
+        text += HexWriter::mapText(map->name, imageOf(*map, map->wr), changesOnly ? &read : nullptr,
+                                   commented ? &comments : nullptr);
+    }
+    // The closing line clears the LPF autocalibration register, as writing
+    // the maps to the chip does.
+    text += HexWriter::registerLine(lpfRegister, 0) + '\n';
+
+    const QString failure = saveText(text, QStringLiteral("Error: .hex file is not available"));
+    if (!failure.isEmpty()) {
+        emit error_mess(failure);
+        return;
+    }
+    emit percent_up(100);
+    emit error_mess(QString());
+}
+
+// Reads every map first: the file is touched only once the chip has answered.
+void clerk::ICFILE()
+{
+    canal *transport = board();
+    if (!transport) {
+        emit error_mess(noDevice);
+        return;
+    }
+    QString text;
+    for (const RegMap *map : qAsConst(regMaps)) {
+        RegImage buffer(size_t(qMax(map->regCount, 0)), 0);
+        quint8 *values = buffer.data();
+        if (!transport->provides(canal::ReadRegisterAutoInc)
+            || !transport->readRegisterAutoInc(map->mapNumber, 0, map->regCount, &values)) {
+            emit error_mess(tr("WINUSB: USB interface error "));
+            return;
+        }
+        emit percent_up(50);
+        text += HexWriter::mapText(map->name, buffer);
+    }
+
+    const QString failure =
+        saveText(text, QStringLiteral("Error: ") + tr(".hex file is not available"));
+    if (!failure.isEmpty()) {
+        emit error_mess(failure);
+        return;
+    }
+    emit percent_up(100);
+    emit error_mess(QString());
+}
+
+// The comments read the widgets, which belong to the GUI thread: build them
+// there and wait for them.
+QMap<int, QString> clerk::commentsFor(const RegMap &map, bool changesOnly) const
+{
+    QMap<int, QString> comments;
+    auto build = [&] { comments = HexComments::build(map, changesOnly); };
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread())
+        build();
+    else
+        QMetaObject::invokeMethod(app, build, Qt::BlockingQueuedConnection);
+    return comments;
+}
+
+// Saves the file whole; the text of a failure, or empty.
+QString clerk::saveText(const QString &text, const QString &notOpened)
+{
+    switch (HexWriter::save(filePath, text.toLocal8Bit(), setting("MergeFile") != 0)) {
+    case HexWriter::Saved:
+        return QString();
+    case HexWriter::NotOpened:
+        return notOpened;
+    case HexWriter::NotWritten:
+        break;
+    }
+    return fileWriteFailed;
+}
