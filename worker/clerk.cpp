@@ -258,7 +258,7 @@ QString clerk::writeChanges(canal &transport, RegMap &map, int position, int sty
             if (!transport.provides(canal::WriteRegister)
                 || !transport.writeRegister(quint8(position), reg, &value)) {
                 emit percent_up(100);
-                emit error_mess(QStringLiteral("Warning: Write_Byte error"));
+                emit notice_mess(QStringLiteral("Warning: Write_Byte error"));
             }
         }
         return QString();
@@ -280,12 +280,12 @@ QString clerk::writeChanges(canal &transport, RegMap &map, int position, int sty
         if (!transport.provides(canal::WriteRegisterAutoInc)
             || !transport.writeRegisterAutoInc(quint8(position), 0, map.regCount, all.data())) {
             emit percent_up(100);
-            emit error_mess(QStringLiteral("Warning: Write_Increment error"));
+            emit notice_mess(QStringLiteral("Warning: Write_Increment error"));
         }
         return QString();
     }
     default:
-        emit error_mess(QStringLiteral("Недокументированная \nкомбинация флагов"));
+        emit notice_mess(QStringLiteral("Недокументированная \nкомбинация флагов"));
         return QString();
     }
 }
@@ -320,7 +320,7 @@ QString clerk::writeWholeMap(canal &transport, RegMap &map, int position, int st
             return incrementWriteFailed;
         return QString();
     default:
-        emit error_mess(tr("Недокументированная \nкомбинация флагов"));
+        emit notice_mess(tr("Недокументированная \nкомбинация флагов"));
         return QString();
     }
 }

@@ -48,7 +48,10 @@ public slots:
 
 signals:
     void percent_up(int percent);
+    // The one final report of a command: empty on success.
     void error_mess(QString text);
+    // A report in the middle of a command; the command goes on.
+    void notice_mess(QString text);
 
 private:
     int setting(const char *key) const;

@@ -4,9 +4,11 @@
 
 WorkerRig::WorkerRig()
     : map(QStringLiteral("KV2260v2"), 128, 0),
-      progressSpy(&worker, &clerk::percent_up),
-      textSpy(&worker, &clerk::error_mess)
+      progressSpy(&worker, &clerk::percent_up)
 {
+    auto record = [this](const QString &text) { textSpy << text; };
+    QObject::connect(&worker, &clerk::error_mess, record);
+    QObject::connect(&worker, &clerk::notice_mess, record);
     settingsWindow.transport = &board;
     worker.service = &settingsWindow;
     worker.regMaps.insert(map.name, &map);
@@ -27,10 +29,7 @@ QList<int> WorkerRig::progress() const
 
 QStringList WorkerRig::texts() const
 {
-    QStringList values;
-    for (const QList<QVariant> &args : textSpy)
-        values << args.at(0).toString();
-    return values;
+    return textSpy;
 }
 
 void WorkerRig::useFile(const QString &name, const QByteArray &content)

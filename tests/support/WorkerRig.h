@@ -27,7 +27,9 @@ struct WorkerRig
     FakeBoard board;
     clerk worker;
     QSignalSpy progressSpy;
-    QSignalSpy textSpy;
+    // Every text the worker reported, mid-command notices and final reports
+    // in the order they came.
+    QStringList textSpy;
 };
 
 // Fills an image with a fixed pseudo-random pattern.
