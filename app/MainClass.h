@@ -1,10 +1,33 @@
 #pragma once
 #include <QMainWindow>
+#include <QMap>
 #include <QString>
+#include <memory>
+#include <vector>
 
 #include "part.h"
 
-// The tool's main window.
+class QComboBox;
+class QPushButton;
+class QProgressBar;
+class QThread;
+class QTranslator;
+class FieldRules;
+class KeyStateTracker;
+class canal;
+class clerk;
+class help_block;
+class interactiveMap;
+class mapshow;
+class service_block;
+
+namespace Ui {
+class MainClass;
+}
+
+// The tool's main window: builds every window, binds their widgets to the
+// register maps, runs the commands through the worker and routes every
+// report to the user.
 class MainClass : public QMainWindow
 {
     Q_OBJECT
@@ -15,4 +38,90 @@ public:
     // Register placement of a field ("Reg9 <D7-D6>Reg10 <D7-D3>"), shown as
     // the tool tip of its widget.
     static QString fieldPlaceText(const part *field);
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    // True from a command's start until the worker's final report.
+    bool commandRunning() const { return running; }
+
+    QComboBox *deviceCombo = nullptr;
+    QPushButton *searchButton = nullptr;
+    service_block *service = nullptr;
+    interactiveMap *interactiveWindow = nullptr;
+    mapshow *mapshowWindow = nullptr;
+    help_block *help = nullptr;
+    QMap<QString, QWidget *> windows;
+    QMap<QString, part *> displayFields;
+    QMap<QString, QObject *> settingWidgets;
+    QString startDir;
+    QThread *workerThread = nullptr;
+    clerk *worker = nullptr;
+    QProgressBar *progressBar = nullptr;
+    QTranslator *translator = nullptr;
+    Ui::MainClass *ui = nullptr;
+
+signals:
+    void Command_DEFGUI();
+    void Command_GUIFILE();
+    void Command_FILEGUI();
+    void Command_FILEIC();
+    void Command_GUIIC();
+    void Command_ICGUI();
+
+public slots:
+    void change_Value(int value);
+    void change_Setting(int value);
+    void error_message(QString text);
+    void fokus_widget(QWidget *widget);
+    void search_device(bool checked = false);
+    void change_device(QString name);
+    void Button_open_window_clicked();
+    void Button_ICFILE_clicked();
+    void sl_WR(bool checked);
+    void sl_RD(bool checked);
+    void change_Custom(int value);
+    void Smart_IFA1_ADC_OL_KV2230v2(int value);
+    void Smart_IFA2_ADC_OL_KV2230v2(int value);
+    void Smart_IFA3_ADC_OL_KV2230v2(int value);
+    void Smart_IFA4_ADC_OL_KV2230v2(int value);
+
+    void on_action_load_default_triggered();
+    void on_action_GUIFILE_triggered();
+    void on_action_FILEGUI_triggered();
+    void on_action_FILEIC_triggered();
+    void on_action_GUIIC_triggered();
+    void on_action_ICGUI_triggered();
+    void on_KV_SVFI_KV2260v2_61_1_clicked(bool checked);
+
+private:
+    void createPanels();
+    void fillDeviceToolBar();
+    void createSecondaryWindows();
+    void bindWidgets();
+    void createRegisterMaps(const QMap<QString, int> &chipBits, const QMap<QString, part *> &fields);
+    void addProgressBar();
+    void tidyForm();
+    void connectOutputLevelRules();
+    void hideUnofferedControls();
+    void startWorker();
+    void stopWorker();
+
+    bool busy() const;
+    void setProgressVisible(bool visible);
+    void busyWarning();
+    void startCommand(int code, void (MainClass::*command)());
+    QString chooseFile(bool save, const QString &caption);
+
+    void completeCommand();
+    void showRegisterImages();
+    void resetReadOnlyDisplays();
+    void rerunDerivedDisplays();
+    int setting(const QString &key) const;
+
+    canal *createTransport(const QString &name) const;
+
+    KeyStateTracker *keys = nullptr;
+    std::unique_ptr<FieldRules> rules;
+    std::vector<part *> records;
+    bool running = false;
 };
