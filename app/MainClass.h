@@ -41,6 +41,10 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
+    // Selects a channel's status on the chip, reads it back and shows it in
+    // the channel's cells of the status grid.
+    void refreshChannel(int channel);
+
     // True from a command's start until the worker's final report.
     bool commandRunning() const { return running; }
 
@@ -114,6 +118,7 @@ private:
 
     void completeCommand();
     void showRegisterImages();
+    void readChannelStatus();
     void resetReadOnlyDisplays();
     void rerunDerivedDisplays();
     int setting(const QString &key) const;

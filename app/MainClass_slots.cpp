@@ -18,6 +18,7 @@
 #include <QToolBar>
 #include <memory>
 
+#include "ChannelStatus.h"
 #include "FieldRules.h"
 #include "KV2260_atmel_API.h"
 #include "KV2260_fmc_API.h"
@@ -253,6 +254,8 @@ void MainClass::completeCommand()
         return;
     const int code = worker->command;
     if (code == 1 || code == 5) {
+        if (code == 1)
+            readChannelStatus();
         showRegisterImages();
         repaint();
         if (setting("RepeatRead") != 0) {
@@ -278,6 +281,47 @@ void MainClass::completeCommand()
 
     if (code == 3 && setting("CfgAutoread") == 1)
         startCommand(1, &MainClass::Command_ICGUI);
+}
+
+void MainClass::readChannelStatus()
+{
+    if (ui->Auto_scan->isChecked()) {
+        for (int channel = 0; channel < 4; ++channel)
+            refreshChannel(channel);
+        return;
+    }
+    const QCheckBox *scans[] = {ui->Scan_1, ui->Scan_2, ui->Scan_3, ui->Scan_4};
+    for (int channel = 0; channel < 4; ++channel)
+        if (scans[channel]->isChecked())
+            refreshChannel(channel);
+}
+
+void MainClass::refreshChannel(int channel)
+{
+    ui->KV_Ch_StNumSel_KV2260v2_42_2->setCurrentIndex(channel);
+    RegMap *map = mapshowWindow->regMaps.value("KV2260v2");
+    // The transport is fetched anew for every call: a message box shown
+    // for a failed call runs the event loop.
+    canal *board = service->transport;
+    if (!map || !board || channel < 0 || channel > 3)
+        return;
+    if (board->provides(canal::WriteRegister)) {
+        quint8 select = map->wr[ChannelStatus::statusSelectRegister];
+        board->writeRegister(0, ChannelStatus::statusSelectRegister, &select);
+    }
+    quint8 s9 = 0, s10 = 0;
+    board = service->transport;
+    if (!board || !board->provides(canal::ReadRegister)
+        || !board->readRegister(0, ChannelStatus::statusHighRegister, &s10))
+        return;
+    board = service->transport;
+    if (!board || !board->readRegister(0, ChannelStatus::statusLowRegister, &s9))
+        return;
+    // Cells of a channel whose reads failed keep their last reading.
+    const QStringList texts = ChannelStatus::cellTexts(s9, s10);
+    for (int quantity = 0; quantity < texts.size(); ++quantity)
+        if (auto *cell = findChild<QLineEdit *>(QString("control_%1_%2").arg(channel + 1).arg(quantity + 1)))
+            cell->setText(texts[quantity]);
 }
 
 void MainClass::showRegisterImages()

@@ -1,0 +1,320 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <memory>
+
+#include "ChannelStatus.h"
+#include "FormWalk.h"
+#include "KV2260_stm32_API.h"
+#include "MainClass.h"
+#include "ModalCatcher.h"
+#include "RegMap.h"
+#include "Stm32BoardEmulator.h"
+#include "TestMain.h"
+#include "mapshow.h"
+#include "service_block.h"
+#include "ui_MainClass.h"
+
+namespace {
+
+const QString missingDefault = "Error: default.hex file is not available.\nPlease, add any one.";
+
+void writeFile(const QString &name, const QByteArray &content)
+{
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+RegMap *chipMap(MainClass &window)
+{
+    return window.mapshowWindow->regMaps.value("KV2260v2");
+}
+
+QStringList cells(MainClass &window, int channel)
+{
+    QStringList texts;
+    for (int quantity = 1; quantity <= 7; ++quantity)
+        texts << window.findChild<QLineEdit *>(QString("control_%1_%2").arg(channel).arg(quantity))->text();
+    return texts;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup();
+
+    void startsWithoutDefaultFile();
+    void startsWithDefaultFile();
+    void windowMapAndHiddenControls();
+    void everyFieldIsBoundOnce();
+    void settingsSeededAtStart();
+    void closingMainWindowClosesEveryWindow();
+
+    void statusDecoding_data();
+    void statusDecoding();
+    void readoutScansChosenChannels_data();
+    void readoutScansChosenChannels();
+    void readoutKeepsCellsOfFailedChannel();
+    void readoutWithoutTransportDoesNothing();
+
+private:
+    void useEmulator(MainClass &window, Stm32BoardEmulator &board);
+};
+
+void MainWindowTest::cleanup()
+{
+    QFile::remove("default.hex");
+}
+
+void MainWindowTest::useEmulator(MainClass &window, Stm32BoardEmulator &board)
+{
+    delete window.service->transport;
+    auto *transport = new KV2260_stm32_API;
+    transport->deviceName = board.portPath();
+    connect(transport, &canal::send_message, &window, &MainClass::error_message);
+    window.service->transport = transport;
+}
+
+void MainWindowTest::startsWithoutDefaultFile()
+{
+    ModalCatcher boxes;
+    MainClass window;
+    QCOMPARE(window.windowTitle(), QString("KV2260v2 CE 1.0.2"));
+    QVERIFY(window.commandRunning());
+    QTRY_VERIFY(!window.commandRunning());
+    QTRY_COMPARE(boxes.texts(), QStringList{missingDefault});
+}
+
+void MainWindowTest::startsWithDefaultFile()
+{
+    writeFile("default.hex", ";KV2260.2\nReg0\t80\nReg78\tE0\n");
+    ModalCatcher boxes;
+    MainClass window;
+    QTRY_VERIFY(!window.commandRunning());
+    QVERIFY(boxes.texts().isEmpty());
+    RegMap *map = chipMap(window);
+    QCOMPARE(map->wr[0], quint8(0x80));
+    QCOMPARE(map->cfg[78], quint8(0xE0));
+    // After a file load the widgets show the file and the read-only
+    // displays say that nothing was read.
+    QCOMPARE(qobject_cast<QComboBox *>(map->fields.value("IFA1_MD_KV2260v2")->widget)->currentIndex(), 7);
+    QCOMPARE(window.findChild<QLineEdit *>("KV_ID_KV2260v2_0_13")->text(), QString("n/a"));
+    QVERIFY(window.ui->toolBar_optional->actions().last()->isVisible() == false);
+}
+
+void MainWindowTest::windowMapAndHiddenControls()
+{
+    ModalCatcher boxes;
+    MainClass window;
+    QTRY_VERIFY(!window.commandRunning());
+    QCOMPARE(window.windows.keys(),
+             QStringList({"GrEnable", "GrServA", "GrServB", "GrServC", "GrServD", "GrServiceClock",
+                          "GrServiceLPF", "GrTest", "GrThynA", "GrThynB", "MainClass", "grAOK",
+                          "grLostW", "grSPL", "help", "interactiveMap", "mapshow", "service"}));
+    QStringList visibleOptional;
+    for (QAction *action : window.ui->toolBar_optional->actions())
+        if (action->isVisible())
+            visibleOptional << action->objectName();
+    QCOMPARE(visibleOptional, QStringList({"action_ExpertMode", "actionCalkExe"}));
+    QVERIFY(window.ui->toolBar_RegWindow->isHidden());
+    for (const char *name : {"ButtonGrServA", "ButtonGrServiceClock", "ButtonGrThynB", "ButtongrLostW",
+                             "groupBox_LPF_CAL", "KV_SVLI_KV2260v2_60_1", "KV_Ch_StNumSel_KV2260v2_42_2",
+                             "KV_IFA_GainSt_KV2260v2_72p80_2p5"})
+        QVERIFY2(window.findChild<QWidget *>(name)->isHidden(), name);
+    QVERIFY(!window.findChild<QWidget *>("ButtongrAOK")->isHidden());
+    for (QWidget *panel : window.windows)
+        if (panel != &window)
+            QVERIFY(panel->isHidden());
+}
+
+void MainWindowTest::everyFieldIsBoundOnce()
+{
+    ModalCatcher boxes;
+    MainClass window;
+    QTRY_VERIFY(!window.commandRunning());
+    RegMap *map = chipMap(window);
+    QCOMPARE(window.mapshowWindow->regMaps.size(), 1);
+    QCOMPARE(map->regCount, 128);
+    QCOMPARE(map->mapNumber, quint8(0));
+    QCOMPARE(map->fields.size(), 445);
+    int boundWidgets = 0;
+    for (QWidget *root : window.windows)
+        boundWidgets += registerBoundWidgets(root).size();
+    QCOMPARE(boundWidgets, 445);
+
+    for (const part *field : map->fields) {
+        QWidget *widget = field->widget;
+        QCOMPARE(widget->toolTip(), MainClass::fieldPlaceText(field));
+        if (QString(widget->metaObject()->className()) == "QSpinBox")
+            QCOMPARE(static_cast<QSpinBox *>(widget)->maximum(), 2147483647);
+        if (auto *edit = qobject_cast<QLineEdit *>(widget))
+            QVERIFY(edit->isReadOnly());
+    }
+    const part *display = window.displayFields.value("IRC_DivR_KV2260v2");
+    QVERIFY(display);
+    QVERIFY(static_cast<QLineEdit *>(display->widget)->isReadOnly());
+    QCOMPARE(display->widget->toolTip(), QString("Reg3 <D7-D1>"));
+}
+
+void MainWindowTest::settingsSeededAtStart()
+{
+    ModalCatcher boxes;
+    MainClass window;
+    QTRY_VERIFY(!window.commandRunning());
+    QCOMPARE(window.service->settings.value("interfaceCheck"), 5);
+    QCOMPARE(window.service->settings.value("ChangesOnly"), 1);
+    QCOMPARE(window.service->settings.value("RepeatRead"), 0);
+    QVERIFY(window.settingWidgets.contains("Setting_interfaceCheck"));
+    // A settings check box stores 1 and 0, not its check state.
+    auto *merge = qobject_cast<QCheckBox *>(window.settingWidgets.value("Setting_MergeFile"));
+    merge->setChecked(true);
+    QCOMPARE(window.service->settings.value("MergeFile"), 1);
+    merge->setChecked(false);
+    QCOMPARE(window.service->settings.value("MergeFile"), 0);
+}
+
+void MainWindowTest::closingMainWindowClosesEveryWindow()
+{
+    ModalCatcher boxes;
+    MainClass window;
+    QTRY_VERIFY(!window.commandRunning());
+    window.show();
+    QWidget *panel = window.windows.value("GrServA");
+    QWidget *registers = window.windows.value("mapshow");
+    panel->show();
+    registers->show();
+    panel->close();
+    QVERIFY(window.isVisible());
+    panel->show();
+    window.close();
+    QVERIFY(!panel->isVisible());
+    QVERIFY(!registers->isVisible());
+}
+
+void MainWindowTest::statusDecoding_data()
+{
+    QTest::addColumn<int>("s9");
+    QTest::addColumn<int>("s10");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("above, code 10") << 0x2A << 0x00
+                                    << QStringList{">", "10", "11.85", "0", "9.65", "0", "-1.04"};
+    QTest::newRow("fine code 31") << 0xC0 << 0xE1
+                                  << QStringList{"+", "0", "2.35", "1", "10.46", "31", "2.75"};
+    QTest::newRow("below") << 0x10 << 0x1F << QStringList{"<", "0", "2.35", "31", "67.96", "0", "-1.04"};
+    QTest::newRow("both bits") << 0x3F << 0x00 << QStringList{"?", "15", "16.6", "0", "9.65", "0", "-1.04"};
+}
+
+void MainWindowTest::statusDecoding()
+{
+    QFETCH(int, s9);
+    QFETCH(int, s10);
+    QTEST(ChannelStatus::cellTexts(quint8(s9), quint8(s10)), "texts");
+}
+
+void MainWindowTest::readoutScansChosenChannels_data()
+{
+    QTest::addColumn<bool>("autoScan");
+    QTest::addColumn<QList<int>>("boxes");
+    QTest::addColumn<QList<int>>("channels");
+    QTest::newRow("auto overrides boxes") << true << QList<int>{2} << QList<int>{0, 1, 2, 3};
+    QTest::newRow("two boxes") << false << QList<int>{2, 4} << QList<int>{1, 3};
+    QTest::newRow("none") << false << QList<int>{} << QList<int>{};
+}
+
+void MainWindowTest::readoutScansChosenChannels()
+{
+    QFETCH(bool, autoScan);
+    QFETCH(QList<int>, boxes);
+    QFETCH(QList<int>, channels);
+    ModalCatcher catcher;
+    MainClass window;
+    QTRY_VERIFY(!window.commandRunning());
+    QTRY_COMPARE(catcher.texts(), QStringList{missingDefault});
+    catcher.clear();
+    Stm32BoardEmulator board;
+    board.setRegisterValue(9, 0x2A);
+    board.setRegisterValue(10, 0x00);
+    useEmulator(window, board);
+    window.findChild<QCheckBox *>("Auto_scan")->setChecked(autoScan);
+    for (int k : boxes)
+        window.findChild<QCheckBox *>(QString("Scan_%1").arg(k))->setChecked(true);
+
+    board.clearFrames();
+    window.ui->action_ICGUI->setChecked(true);
+    window.on_action_ICGUI_triggered();
+    QTRY_VERIFY(!window.commandRunning());
+
+    // After the full read: per channel, register 5 written with the
+    // channel selection, then registers 10 and 9 read.
+    QList<QByteArray> frames = board.frames();
+    const int readFrames = frames.size() - 3 * channels.size();
+    QVERIFY(readFrames > 0);
+    frames = frames.mid(readFrames);
+    for (int i = 0; i < channels.size(); ++i) {
+        const quint8 select = quint8(channels[i] << 4);
+        QCOMPARE(frames[3 * i], QByteArray::fromHex("150205") + QByteArray(1, char(select)));
+        QCOMPARE(frames[3 * i + 1], QByteArray::fromHex("15028A00"));
+        QCOMPARE(frames[3 * i + 2], QByteArray::fromHex("15028900"));
+    }
+    const QStringList reading = {">", "10", "11.85", "0", "9.65", "0", "-1.04"};
+    for (int channel = 1; channel <= 4; ++channel)
+        QCOMPARE(cells(window, channel) == reading, channels.contains(channel - 1));
+    if (!channels.isEmpty())
+        QCOMPARE(window.findChild<QComboBox *>("KV_Ch_StNumSel_KV2260v2_42_2")->currentIndex(),
+                 channels.last());
+    QVERIFY(catcher.texts().isEmpty());
+}
+
+void MainWindowTest::readoutKeepsCellsOfFailedChannel()
+{
+    ModalCatcher catcher;
+    MainClass window;
+    QTRY_VERIFY(!window.commandRunning());
+    QTRY_COMPARE(catcher.texts(), QStringList{missingDefault});
+    catcher.clear();
+    Stm32BoardEmulator board;
+    useEmulator(window, board);
+    window.service->transport->replyTimeout = 50;
+    for (int channel = 1; channel <= 4; ++channel)
+        window.findChild<QLineEdit *>(QString("control_%1_1").arg(channel))->setText("old");
+
+    // The board answers channel 1's three frames, then falls silent.
+    board.setRegisterValue(9, 0x10);
+    board.setFault(Stm32BoardEmulator::Fault::Silent, 3);
+    window.refreshChannel(0);
+    window.refreshChannel(1);
+    QCOMPARE(cells(window, 1).first(), QString("<"));
+    QCOMPARE(cells(window, 2).first(), QString("old"));
+    QVERIFY(!catcher.texts().isEmpty());
+    QVERIFY(catcher.texts().first().startsWith("Error: "));
+}
+
+void MainWindowTest::readoutWithoutTransportDoesNothing()
+{
+    ModalCatcher catcher;
+    MainClass window;
+    QTRY_VERIFY(!window.commandRunning());
+    QTRY_COMPARE(catcher.texts(), QStringList{missingDefault});
+    catcher.clear();
+    delete window.service->transport;
+    window.service->transport = nullptr;
+    window.findChild<QLineEdit *>("control_3_2")->setText("old");
+    window.refreshChannel(2);
+    QCOMPARE(window.findChild<QLineEdit *>("control_3_2")->text(), QString("old"));
+    QCOMPARE(window.findChild<QComboBox *>("KV_Ch_StNumSel_KV2260v2_42_2")->currentIndex(), 2);
+    QVERIFY(catcher.texts().isEmpty());
+}
+
+KV_TEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
