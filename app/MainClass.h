@@ -45,6 +45,10 @@ public:
     // the channel's cells of the status grid.
     void refreshChannel(int channel);
 
+    // Sets every bound widget from its register map's GUI image and
+    // repaints each register table once.
+    void refreshWidgetsFromMaps();
+
     // True from a command's start until the worker's final report.
     bool commandRunning() const { return running; }
 
@@ -117,7 +121,6 @@ private:
     QString chooseFile(bool save, const QString &caption);
 
     void completeCommand();
-    void showRegisterImages();
     void readChannelStatus();
     void resetReadOnlyDisplays();
     void rerunDerivedDisplays();

@@ -256,7 +256,7 @@ void MainClass::completeCommand()
     if (code == 1 || code == 5) {
         if (code == 1)
             readChannelStatus();
-        showRegisterImages();
+        refreshWidgetsFromMaps();
         repaint();
         if (setting("RepeatRead") != 0) {
             if (ui->action_ICGUI->isChecked()) {
@@ -272,7 +272,8 @@ void MainClass::completeCommand()
         resetReadOnlyDisplays();
     else
         rerunDerivedDisplays();
-    mapshowWindow->refreshAll();
+    if (code != 1 && code != 5)
+        mapshowWindow->refreshAll();
 
     progressBar->setValue(100);
     if (statusBar()->currentMessage().contains("wait"))
@@ -324,11 +325,16 @@ void MainClass::refreshChannel(int channel)
             cell->setText(texts[quantity]);
 }
 
-void MainClass::showRegisterImages()
+void MainClass::refreshWidgetsFromMaps()
 {
-    for (RegMap *map : qAsConst(mapshowWindow->regMaps))
+    // Every table is repainted once, not bit by bit.
+    for (RegMap *map : qAsConst(mapshowWindow->regMaps)) {
+        map->repaintsHeld = true;
         for (const QString &field : map->fields.keys())
             map->setWidgetValue(field, map->wr);
+        map->repaintsHeld = false;
+    }
+    mapshowWindow->refreshAll();
 }
 
 void MainClass::resetReadOnlyDisplays()

@@ -224,7 +224,7 @@ void RegMap::setWidgetValue(const QString &fieldName, const RegImage &image)
 
 void RegMap::repaintBit(unsigned bit) const
 {
-    if (!view)
+    if (!view || repaintsHeld)
         return;
     if (auto *model = qobject_cast<RegTableModel *>(view->model()))
         model->refreshRegister(int(bit));

@@ -31,6 +31,9 @@ public:
     RegImage cfg;  // what the last register file loaded into the GUI held
     QMap<QString, part *> fields;  // field name -> record, in name order
     QTableView *view = nullptr;    // the map's register table, may be null
+    // While set, the widget operations leave the table alone; whoever set
+    // it repaints the whole table once afterwards.
+    bool repaintsHeld = false;
 
     RegMap() = default;
     RegMap(const QString &name, int regCount, quint8 mapNumber);

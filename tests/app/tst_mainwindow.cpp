@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
+#include <QTableView>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
@@ -60,6 +62,7 @@ private slots:
     void everyFieldIsBoundOnce();
     void settingsSeededAtStart();
     void closingMainWindowClosesEveryWindow();
+    void refreshRepaintsEachTableOnce();
 
     void statusDecoding_data();
     void statusDecoding();
@@ -200,6 +203,21 @@ void MainWindowTest::closingMainWindowClosesEveryWindow()
     window.close();
     QVERIFY(!panel->isVisible());
     QVERIFY(!registers->isVisible());
+}
+
+void MainWindowTest::refreshRepaintsEachTableOnce()
+{
+    ModalCatcher boxes;
+    MainClass window;
+    QTRY_VERIFY(!window.commandRunning());
+    RegMap *map = chipMap(window);
+    std::fill(map->wr.begin(), map->wr.end(), quint8(0xA5));
+    QSignalSpy repaints(map->view->model(), &QAbstractItemModel::dataChanged);
+    window.refreshWidgetsFromMaps();
+    QCOMPARE(repaints.count(), 1);
+    // The widgets store what they show back into the image.
+    auto *combo = qobject_cast<QComboBox *>(map->fields.value("IFA1_MD_KV2260v2")->widget);
+    QCOMPARE(combo->currentIndex(), 0xA5 >> 5);
 }
 
 void MainWindowTest::statusDecoding_data()
