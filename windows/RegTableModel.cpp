@@ -1,5 +1,7 @@
 #include "RegTableModel.h"
 
+#include <QColor>
+
 #include "RegMap.h"
 
 RegTableModel::RegTableModel(RegMap *map, int regsPerRow, QObject *parent)
@@ -72,17 +74,17 @@ QVariant RegTableModel::cellBackground(const QModelIndex &index) const
         return QVariant();
     const int position = index.column() % blockColumns;
     if (position == hexPosition)
-        return QStringLiteral("#FFFF00");
+        return QColor(0xFFFF00);
     if (kind == BitRow)
-        return QStringLiteral("#DDDDDD");
+        return QColor(0xDDDDDD);
     const int reg = registerAt(index);
     if (kind == WrRow && reg < map->regCount) {
         const int shift = 7 - position;
         if (((map->wr[size_t(reg)] ^ map->rd[size_t(reg)]) >> shift) & 1)
-            return QStringLiteral("#00BFFF");
+            return QColor(0x00BFFF);
     }
-    return cellText(index).toString() == QLatin1String("1") ? QStringLiteral("#DDDDDD")
-                                                            : QStringLiteral("#FFFFFF");
+    return cellText(index).toString() == QLatin1String("1") ? QColor(0xDDDDDD)
+                                                            : QColor(0xFFFFFF);
 }
 
 QVariant RegTableModel::data(const QModelIndex &index, int role) const

@@ -53,6 +53,10 @@ void mapshow::addRegisterTable(const QString &name, int regCount, quint8 mapNumb
     const int regsPerRow = ui->spinBox_column_num->value();
     view->setModel(new RegTableModel(map, regsPerRow));
     view->setFont(tableFont(ui->spinBox_font_size->value()));
+    // The relayout computes the cell sizes; the style's minimum would
+    // widen narrow bit columns past the window.
+    view->horizontalHeader()->setMinimumSectionSize(1);
+    view->verticalHeader()->setMinimumSectionSize(1);
     view->installEventFilter(this);
     relayout(regsPerRow);
 }
