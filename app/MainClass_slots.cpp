@@ -88,7 +88,8 @@ void MainClass::startCommand(int code, void (MainClass::*command)())
     setProgressVisible(true);
     worker->command = code;
     running = true;
-    emit (this->*command)();
+    if (command)
+        emit (this->*command)();
 }
 
 QString MainClass::chooseFile(bool save, const QString &caption)
@@ -171,11 +172,9 @@ void MainClass::Button_ICFILE_clicked()
     if (name.isEmpty())
         return;
     worker->filePath = name;
-    worker->interrupt = false;
-    progressBar->setValue(0);
-    setProgressVisible(true);
-    worker->command = 4;
-    running = true;
+    // No signal of the window carries chip to file: the worker is asked
+    // directly, and its final report ends the command like any other.
+    startCommand(4, nullptr);
     QMetaObject::invokeMethod(worker, &clerk::ICFILE, Qt::QueuedConnection);
 }
 
