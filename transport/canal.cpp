@@ -136,6 +136,10 @@ bool canal::openSerial(QSerialPort *port, QString name, int baud)
                             && port->setDataBits(QSerialPort::Data8)
                             && port->setStopBits(QSerialPort::OneStop);
     port->flush();
+    // The port is opened for one operation: whatever already waits in its
+    // input is a reply that came after an earlier operation gave up, and
+    // must not stand as the answer to this one's first frame.
+    port->clear(QSerialPort::Input);
     if (!configured)
         port->close();
     return configured;

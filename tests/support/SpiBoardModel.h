@@ -16,8 +16,8 @@
 class SpiBoardModel
 {
 public:
-    static const int registerCount = 128;
-    static const char command = 0x15;
+    static constexpr int registerCount = 128;
+    static constexpr char command = 0x15;
 
     enum class WriteFrames { ByLength, Ranges };
 
