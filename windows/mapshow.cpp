@@ -164,6 +164,8 @@ part *mapshow::ParseObjName(QString OName)
     if (parts.first() != QLatin1String("KV"))
         return nullptr;
     parts.removeFirst();
+    if (parts.isEmpty())
+        return nullptr;
 
     // After "KV": at least the chip, bits and widths; one more part when the
     // last one marks inversion.
