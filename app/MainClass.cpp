@@ -294,6 +294,11 @@ void MainClass::stopWorker()
     // other command is asked to stop at its next register.
     if (running && worker->command != 6 && worker->command != 4)
         worker->interrupt = true;
+    // The window is going: what the worker and the board still report on
+    // the way out would only pop up boxes after it has closed.
+    disconnect(worker, nullptr, this, nullptr);
+    if (service && service->transport)
+        disconnect(service->transport, nullptr, this, nullptr);
     workerThread->quit();
     // The worker may be waiting for the GUI thread (captions of a save):
     // keep serving it while waiting.

@@ -131,6 +131,12 @@ void MainClass::on_action_FILEGUI_triggered()
     const QString name = chooseFile(false, tr("Open .hex"));
     if (name.isEmpty())
         return;
+    // The dialog runs an event loop of its own, in which the repeat timer may
+    // have started a read: refuse like any request during a command.
+    if (busy()) {
+        busyWarning();
+        return;
+    }
     worker->filePath = name;
     setWindowTitle("KV2260v2 CE 1.0.2  " + name);
     startCommand(5, &MainClass::Command_FILEGUI);
@@ -145,6 +151,12 @@ void MainClass::on_action_FILEIC_triggered()
     const QString name = chooseFile(false, tr("Open .hex"));
     if (name.isEmpty())
         return;
+    // The dialog runs an event loop of its own, in which the repeat timer may
+    // have started a read: refuse like any request during a command.
+    if (busy()) {
+        busyWarning();
+        return;
+    }
     worker->filePath = name;
     startCommand(3, &MainClass::Command_FILEIC);
 }
@@ -158,6 +170,11 @@ void MainClass::on_action_GUIFILE_triggered()
     const QString name = chooseFile(true, tr("Save .hex"));
     if (name.isEmpty())
         return;
+    // A read may have started while the dialog was open (see file to GUI).
+    if (busy()) {
+        worker->interrupt = true;
+        return;
+    }
     worker->filePath = name;
     startCommand(6, &MainClass::Command_GUIFILE);
 }
@@ -171,6 +188,10 @@ void MainClass::Button_ICFILE_clicked()
     const QString name = chooseFile(true, tr("Open file"));
     if (name.isEmpty())
         return;
+    if (busy()) {
+        worker->interrupt = true;
+        return;
+    }
     worker->filePath = name;
     // No signal of the window carries chip to file: the worker is asked
     // directly, and its final report ends the command like any other.

@@ -1,7 +1,10 @@
 #pragma once
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
+
+class QFileDialog;
 
 // Closes every modal dialog that opens while it lives and records the text
 // of each: a message box would otherwise block a headless run forever.
@@ -16,9 +19,21 @@ public:
     const QStringList &texts() const { return recorded; }
     void clear() { recorded.clear(); }
 
+    // Every file dialog that opens from now on gets `path` selected and is
+    // accepted, as if the user had picked it; with no path (the default) a
+    // file dialog is cancelled. A dialog that refuses the path (a missing
+    // file to open) is cancelled after the refusal; the question whether to
+    // replace an existing file is answered yes.
+    void answerFileDialogs(const QString &path) { fileAnswer = path; }
+
 private:
     void closeActiveModal();
+    void answer(QFileDialog *dialog);
 
     QTimer timer;
     QStringList recorded;
+    QString fileAnswer;
+    // The file dialog being answered, and whether its accept has run.
+    QPointer<QFileDialog> answering;
+    bool accepted = false;
 };
