@@ -254,6 +254,8 @@ QString clerk::writeChanges(canal &transport, RegMap &map, int position, int sty
     switch (style) {
     case 0:
         for (int reg : qAsConst(changed)) {
+            if (interrupt)
+                return QStringLiteral("Error: ") + tr("Interrupted");
             quint8 value = values[size_t(reg)];
             if (!transport.provides(canal::WriteRegister)
                 || !transport.writeRegister(quint8(position), reg, &value)) {

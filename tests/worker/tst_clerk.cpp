@@ -311,6 +311,20 @@ void ClerkTest::writeInterruptedMidway()
     rig->worker.GUIIC();
     QCOMPARE(rig->texts(), QStringList{"Error: Interrupted"});
     QCOMPARE(rig->board.calls.size(), 5);
+
+    // Writing only the changed registers stops between registers as well.
+    rig = std::make_unique<WorkerRig>();
+    rig->set("ChangesOnly", 1);
+    rig->set("WriteStyle", 0);
+    for (int reg = 0; reg < 10; ++reg)
+        rig->map.wr[size_t(reg)] = 0x11;
+    rig->board.onCall = [&](const FakeBoard::Call &) {
+        if (rig->board.calls.size() == 3)
+            rig->worker.interrupt = true;
+    };
+    rig->worker.GUIIC();
+    QCOMPARE(rig->texts(), QStringList{"Error: Interrupted"});
+    QCOMPARE(rig->board.calls.size(), 3);
 }
 
 void ClerkTest::readBackAfterWrite()
