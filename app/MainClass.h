@@ -116,7 +116,11 @@ private:
 
     bool busy() const;
     void setProgressVisible(bool visible);
-    void busyWarning();
+    enum Refusal { Warn, Silently };
+    // True, after asking the running command to stop, when one runs.
+    bool refuseWhileBusy(Refusal refusal);
+    // The file of a file command, or empty when cancelled or refused.
+    QString askCommandFile(bool save, const QString &caption, Refusal refusal);
     void startCommand(int code, void (MainClass::*command)());
     QString chooseFile(bool save, const QString &caption);
 

@@ -74,10 +74,27 @@ void MainClass::setProgressVisible(bool visible)
     ui->toolBar_optional->actions().last()->setVisible(visible);
 }
 
-void MainClass::busyWarning()
+bool MainClass::refuseWhileBusy(Refusal refusal)
 {
+    if (!busy())
+        return false;
+    // The request asks the running command to stop; it is not queued.
     worker->interrupt = true;
-    error_message(busyWarningText);
+    if (refusal == Warn)
+        error_message(busyWarningText);
+    return true;
+}
+
+QString MainClass::askCommandFile(bool save, const QString &caption, Refusal refusal)
+{
+    if (refuseWhileBusy(refusal))
+        return QString();
+    const QString name = chooseFile(save, caption);
+    // The dialog runs an event loop of its own, in which the repeat timer
+    // may have started a read: refuse like any request during a command.
+    if (name.isEmpty() || refuseWhileBusy(refusal))
+        return QString();
+    return name;
 }
 
 void MainClass::startCommand(int code, void (MainClass::*command)())
@@ -113,10 +130,8 @@ int MainClass::setting(const QString &key) const
 
 void MainClass::on_action_load_default_triggered()
 {
-    if (busy()) {
-        busyWarning();
+    if (refuseWhileBusy(Warn))
         return;
-    }
     worker->filePath = "default.hex";
     setWindowTitle("KV2260v2 CE 1.0.2");
     startCommand(5, &MainClass::Command_DEFGUI);
@@ -124,19 +139,9 @@ void MainClass::on_action_load_default_triggered()
 
 void MainClass::on_action_FILEGUI_triggered()
 {
-    if (busy()) {
-        busyWarning();
-        return;
-    }
-    const QString name = chooseFile(false, tr("Open .hex"));
+    const QString name = askCommandFile(false, tr("Open .hex"), Warn);
     if (name.isEmpty())
         return;
-    // The dialog runs an event loop of its own, in which the repeat timer may
-    // have started a read: refuse like any request during a command.
-    if (busy()) {
-        busyWarning();
-        return;
-    }
     worker->filePath = name;
     setWindowTitle("KV2260v2 CE 1.0.2  " + name);
     startCommand(5, &MainClass::Command_FILEGUI);
@@ -144,54 +149,27 @@ void MainClass::on_action_FILEGUI_triggered()
 
 void MainClass::on_action_FILEIC_triggered()
 {
-    if (busy()) {
-        busyWarning();
-        return;
-    }
-    const QString name = chooseFile(false, tr("Open .hex"));
+    const QString name = askCommandFile(false, tr("Open .hex"), Warn);
     if (name.isEmpty())
         return;
-    // The dialog runs an event loop of its own, in which the repeat timer may
-    // have started a read: refuse like any request during a command.
-    if (busy()) {
-        busyWarning();
-        return;
-    }
     worker->filePath = name;
     startCommand(3, &MainClass::Command_FILEIC);
 }
 
 void MainClass::on_action_GUIFILE_triggered()
 {
-    if (busy()) {
-        worker->interrupt = true;
-        return;
-    }
-    const QString name = chooseFile(true, tr("Save .hex"));
+    const QString name = askCommandFile(true, tr("Save .hex"), Silently);
     if (name.isEmpty())
         return;
-    // A read may have started while the dialog was open (see file to GUI).
-    if (busy()) {
-        worker->interrupt = true;
-        return;
-    }
     worker->filePath = name;
     startCommand(6, &MainClass::Command_GUIFILE);
 }
 
 void MainClass::Button_ICFILE_clicked()
 {
-    if (busy()) {
-        worker->interrupt = true;
-        return;
-    }
-    const QString name = chooseFile(true, tr("Open file"));
+    const QString name = askCommandFile(true, tr("Open file"), Silently);
     if (name.isEmpty())
         return;
-    if (busy()) {
-        worker->interrupt = true;
-        return;
-    }
     worker->filePath = name;
     // No signal of the window carries chip to file: the worker is asked
     // directly, and its final report ends the command like any other.
@@ -201,10 +179,8 @@ void MainClass::Button_ICFILE_clicked()
 
 void MainClass::on_action_GUIIC_triggered()
 {
-    if (busy()) {
-        busyWarning();
+    if (refuseWhileBusy(Warn))
         return;
-    }
     startCommand(2, &MainClass::Command_GUIIC);
 }
 
@@ -215,10 +191,8 @@ void MainClass::on_action_ICGUI_triggered()
             worker->interrupt = true;
         return;
     }
-    if (busy()) {
-        busyWarning();
+    if (refuseWhileBusy(Warn))
         return;
-    }
     startCommand(1, &MainClass::Command_ICGUI);
 }
 
