@@ -81,33 +81,61 @@ bool canal::listUsbBoards(QStringList &atmelBoards, QStringList &usb3Boards)
 {
     QMutexLocker guard(&lock);
     libusb_context *context = nullptr;
-    if (usb->init(&context) != 0) {
-        report("ошибка подключения библиотеки", "Error: libusb_init");
+    if (!startUsb(&context))
+        return false;
+    QVector<UsbDevice> devices;
+    libusb_device **list = readUsbDevices(context, devices);
+    if (!list) {
+        usb->exit(context);
         return false;
     }
+    quint8 usb3Counter = 0;
+    for (const UsbDevice &device : qAsConst(devices)) {
+        if (device.vendor == usbVid && device.product == usbPid)
+            atmelBoards << keyOf(device.device);
+        else if (device.vendor == usb3Vid && device.product == usb3Pid)
+            usb3Boards << QStringLiteral("USB#") + QString::number(usb3Counter++);
+    }
+    usb->freeDeviceList(list, 1);
+    usb->exit(context);
+    return true;
+}
+
+QString canal::keyOf(libusb_device *device) const
+{
+    return boardKey(usb->getBusNumber(device), usb->getDeviceAddress(device));
+}
+
+bool canal::startUsb(libusb_context **context)
+{
+    if (usb->init(context) == 0)
+        return true;
+    *context = nullptr;
+    report("ошибка подключения библиотеки", "Error: libusb_init");
+    return false;
+}
+
+// The devices of a started context in libusb's order, with their ids;
+// devices whose descriptor cannot be read are reported and left out. Null
+// (reported) when there is no list; otherwise the caller frees it.
+libusb_device **canal::readUsbDevices(libusb_context *context, QVector<UsbDevice> &devices)
+{
     libusb_device **list = nullptr;
     const long count = usb->getDeviceList(context, &list);
     if (count < 0) {
         emit send_message(QStringLiteral("Error: libusb_get_device_list"));
         qDebug().noquote() << QStringLiteral("ошибка получения списка устройств");
-        usb->exit(context);
-        return false;
+        return nullptr;
     }
-    quint8 usb3Counter = 0;
     for (long i = 0; i < count; ++i) {
         libusb_device_descriptor descriptor;
         if (usb->getDeviceDescriptor(list[i], &descriptor) != 0) {
             report("нет отзыва от устройства", "Warning: libusb_get_device_descriptor is empty");
             continue;
         }
-        if (descriptor.idVendor == usbVid && descriptor.idProduct == usbPid)
-            atmelBoards << boardKey(usb->getBusNumber(list[i]), usb->getDeviceAddress(list[i]));
-        else if (descriptor.idVendor == usb3Vid && descriptor.idProduct == usb3Pid)
-            usb3Boards << QStringLiteral("USB#") + QString::number(usb3Counter++);
+        devices.append({list[i], descriptor.idVendor, descriptor.idProduct});
     }
-    usb->freeDeviceList(list, 1);
-    usb->exit(context);
-    return true;
+    return list;
 }
 
 // A name that starts with "/" is a device path (pseudo-terminals are never
@@ -169,31 +197,18 @@ bool canal::openUsb()
 {
     QMutexLocker guard(&lock);
     usbHandle = nullptr;
-    usbContext = nullptr;
-    if (usb->init(&usbContext) != 0) {
-        usbContext = nullptr;
-        report("ошибка подключения библиотеки", "Error: libusb_init");
+    if (!startUsb(&usbContext))
         return false;
-    }
-    libusb_device **list = nullptr;
-    const long count = usb->getDeviceList(usbContext, &list);
-    if (count < 0) {
-        emit send_message(QStringLiteral("Error: libusb_get_device_list"));
-        qDebug().noquote() << QStringLiteral("ошибка получения списка устройств");
+    QVector<UsbDevice> devices;
+    libusb_device **list = readUsbDevices(usbContext, devices);
+    if (!list) {
         releaseUsb();
         return false;
     }
     QMap<QString, libusb_device *> boards;
-    for (long i = 0; i < count; ++i) {
-        libusb_device_descriptor descriptor;
-        if (usb->getDeviceDescriptor(list[i], &descriptor) != 0) {
-            report("нет отзыва от устройства", "Warning: libusb_get_device_descriptor is empty");
-            continue;
-        }
-        if (descriptor.idVendor == usbVid && descriptor.idProduct == usbPid)
-            boards.insert(boardKey(usb->getBusNumber(list[i]), usb->getDeviceAddress(list[i])),
-                          list[i]);
-    }
+    for (const UsbDevice &device : qAsConst(devices))
+        if (device.vendor == usbVid && device.product == usbPid)
+            boards.insert(keyOf(device.device), device.device);
     usbHandle = openBoard(boards);
     usb->freeDeviceList(list, 1);
     if (!usbHandle) {

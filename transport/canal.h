@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class QSerialPort;
 class UsbBackend;
@@ -112,6 +113,15 @@ protected:
     // a counter, each in enumeration order. False, after the report, when
     // libusb cannot enumerate.
     bool listUsbBoards(QStringList &atmelBoards, QStringList &usb3Boards);
+    struct UsbDevice
+    {
+        libusb_device *device;
+        quint16 vendor;
+        quint16 product;
+    };
+    bool startUsb(libusb_context **context);
+    QString keyOf(libusb_device *device) const;
+    libusb_device **readUsbDevices(libusb_context *context, QVector<UsbDevice> &devices);
 
     // Writes the Russian line to the debug log, then emits the English text.
     void report(const char *debugLine, const char *text);
