@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QThread>
 #include <QToolBar>
+#include <QTranslator>
 #include <algorithm>
 
 #include "FieldRules.h"
@@ -79,7 +80,7 @@ const FunctionKey functionKeys[] = {
 } // namespace
 
 MainClass::MainClass(QWidget *parent)
-    : QMainWindow(parent), keys(new KeyStateTracker(this)), ui(new Ui::MainClass)
+    : QMainWindow(parent), ui(new Ui::MainClass), keys(new KeyStateTracker(this))
 {
     createPanels();
     ui->setupUi(this);

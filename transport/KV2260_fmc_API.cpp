@@ -37,23 +37,19 @@ canal::Operations KV2260_fmc_API::provides() const
 bool KV2260_fmc_API::readRegister(quint8 map, int reg, quint8 *value)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map))
+    if (!acceptRequest(map, reg >= 0))
         return false;
-    if (reg < 0)
-        return registerError();
     QSerialPort port;
-    return openPort(port) && readFrom(port, reg, value);
+    return openBoardPort(port, fmcBaud) && readFrom(port, reg, value);
 }
 
 bool KV2260_fmc_API::readRegisterBlock(quint8 map, int count, quint8 **entries)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map))
+    if (!acceptRequest(map, count >= 1))
         return false;
-    if (count < 1)
-        return registerError();
     QSerialPort port;
-    if (!openPort(port))
+    if (!openBoardPort(port, fmcBaud))
         return false;
     quint8 *list = *entries;
     for (int i = 0; i < count; ++i)
@@ -65,12 +61,10 @@ bool KV2260_fmc_API::readRegisterBlock(quint8 map, int count, quint8 **entries)
 bool KV2260_fmc_API::readRegisterAutoInc(quint8 map, int first, int count, quint8 **values)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map))
+    if (!acceptRequest(map, count >= 1 && first >= 0))
         return false;
-    if (count < 1 || first < 0)
-        return registerError();
     QSerialPort port;
-    if (!openPort(port))
+    if (!openBoardPort(port, fmcBaud))
         return false;
     for (int i = 0; i < count; ++i)
         if (!readFrom(port, first + i, &(*values)[i]))
@@ -81,23 +75,19 @@ bool KV2260_fmc_API::readRegisterAutoInc(quint8 map, int first, int count, quint
 bool KV2260_fmc_API::writeRegister(quint8 map, int reg, quint8 *value)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map))
+    if (!acceptRequest(map, reg >= 0))
         return false;
-    if (reg < 0)
-        return registerError();
     QSerialPort port;
-    return openPort(port) && writeTo(port, reg, *value);
+    return openBoardPort(port, fmcBaud) && writeTo(port, reg, *value);
 }
 
 bool KV2260_fmc_API::writeRegisterBlock(quint8 map, int count, quint8 *entries)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map))
+    if (!acceptRequest(map, count >= 1))
         return false;
-    if (count < 1)
-        return registerError();
     QSerialPort port;
-    if (!openPort(port))
+    if (!openBoardPort(port, fmcBaud))
         return false;
     for (int i = 0; i < count; ++i)
         if (!writeTo(port, entries[2 * i], entries[2 * i + 1]))
@@ -108,12 +98,10 @@ bool KV2260_fmc_API::writeRegisterBlock(quint8 map, int count, quint8 *entries)
 bool KV2260_fmc_API::writeRegisterAutoInc(quint8 map, int first, int count, quint8 *values)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map))
+    if (!acceptRequest(map, count >= 1 && first >= 0))
         return false;
-    if (count < 1 || first < 0)
-        return registerError();
     QSerialPort port;
-    if (!openPort(port))
+    if (!openBoardPort(port, fmcBaud))
         return false;
     for (int i = 0; i < count; ++i)
         if (!writeTo(port, first + i, values[i]))
@@ -129,7 +117,7 @@ bool KV2260_fmc_API::sendPacket(int length, quint8 **packet)
     if (length < 0)
         return false;
     QSerialPort port;
-    if (!openPort(port))
+    if (!openBoardPort(port, fmcBaud))
         return false;
     port.write(reinterpret_cast<const char *>(*packet), length);
     QByteArray reply;
@@ -156,14 +144,6 @@ QStringList KV2260_fmc_API::deviceList()
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
         names << info.portName();
     return names;
-}
-
-bool KV2260_fmc_API::openPort(QSerialPort &port)
-{
-    if (openSerial(&port, deviceName, fmcBaud))
-        return true;
-    report("com порт недоступен", "Error: OpenSerial");
-    return false;
 }
 
 // A failed read leaves 0xFF in the value unless the board merely stayed
@@ -219,8 +199,3 @@ KV2260_fmc_API::Outcome KV2260_fmc_API::exchange(QSerialPort &port, QByteArray r
     return Outcome::Done;
 }
 
-bool KV2260_fmc_API::registerError()
-{
-    report("ошибка адресации регистров", "Error: Register does not exist");
-    return false;
-}

@@ -34,9 +34,7 @@ public:
 private:
     enum class Outcome { Done, WriteFailed, TimedOut, BadReply, BadCrc };
 
-    bool openPort(QSerialPort &port);
     bool readFrom(QSerialPort &port, int reg, quint8 *value);
     bool writeTo(QSerialPort &port, int reg, quint8 value);
     Outcome exchange(QSerialPort &port, QByteArray request, quint8 &data);
-    bool registerError();
 };

@@ -26,13 +26,11 @@ canal::Operations KV2260_stm32_API::provides() const
 bool KV2260_stm32_API::readRegister(quint8 map, int reg, quint8 *value)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map))
+    if (!acceptRequest(map, reg >= 0))
         return false;
-    if (reg < 0)
-        return registerError();
     QSerialPort port;
     QByteArray reply;
-    if (!openPort(port) || !exchange(port, SpiFrames(*this).singleRead(reg), reply))
+    if (!openBoardPort(port, baud) || !exchange(port, SpiFrames(*this).singleRead(reg), reply))
         return false;
     *value = SpiFrames::singleValue(reply);
     return true;
@@ -41,12 +39,10 @@ bool KV2260_stm32_API::readRegister(quint8 map, int reg, quint8 *value)
 bool KV2260_stm32_API::readRegisterBlock(quint8 map, int count, quint8 **entries)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map))
+    if (!acceptRequest(map, count >= 1))
         return false;
-    if (count < 1)
-        return registerError();
     QSerialPort port;
-    if (!openPort(port))
+    if (!openBoardPort(port, baud))
         return false;
     quint8 *list = *entries;
     for (const SpiFrames::Frame &frame : SpiFrames(*this).listReads(list, count)) {
@@ -62,10 +58,9 @@ bool KV2260_stm32_API::readRegisterBlock(quint8 map, int count, quint8 **entries
 bool KV2260_stm32_API::readRegisterAutoInc(quint8 map, int first, int count, quint8 **values)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map))
+    if (!acceptRequest(map, first >= 0 && count >= 1
+                                   && qint64(first) + count <= autoIncReadLimit))
         return false;
-    if (first < 0 || count < 1 || qint64(first) + count > autoIncReadLimit)
-        return registerError();
     QByteArray list(2 * count, '\0');
     for (int i = 0; i < count; ++i)
         list[2 * i] = char(quint8(first + i));
@@ -80,24 +75,20 @@ bool KV2260_stm32_API::readRegisterAutoInc(quint8 map, int first, int count, qui
 bool KV2260_stm32_API::writeRegister(quint8 map, int reg, quint8 *value)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map))
+    if (!acceptRequest(map, reg >= 0))
         return false;
-    if (reg < 0)
-        return registerError();
     QSerialPort port;
     QByteArray reply;
-    return openPort(port) && exchange(port, SpiFrames(*this).singleWrite(reg, *value), reply);
+    return openBoardPort(port, baud) && exchange(port, SpiFrames(*this).singleWrite(reg, *value), reply);
 }
 
 bool KV2260_stm32_API::writeRegisterBlock(quint8 map, int count, quint8 *entries)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map))
+    if (!acceptRequest(map, count >= 1))
         return false;
-    if (count < 1)
-        return registerError();
     QSerialPort port;
-    if (!openPort(port))
+    if (!openBoardPort(port, baud))
         return false;
     for (const SpiFrames::Frame &frame : SpiFrames(*this).listWrites(entries, count, false)) {
         QByteArray reply;
@@ -111,12 +102,10 @@ bool KV2260_stm32_API::writeRegisterBlock(quint8 map, int count, quint8 *entries
 bool KV2260_stm32_API::writeRegisterAutoInc(quint8 map, int first, int count, quint8 *values)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map))
+    if (!acceptRequest(map, first >= 0 && count >= 1))
         return false;
-    if (first < 0 || count < 1)
-        return registerError();
     QSerialPort port;
-    if (!openPort(port))
+    if (!openBoardPort(port, baud))
         return false;
     const SpiFrames frames(*this);
     for (const SpiFrames::Frame &frame : frames.rangeWrites(first, values, count, blockSize - 3)) {
@@ -137,7 +126,7 @@ bool KV2260_stm32_API::sendPacket(int length, quint8 **packet)
     QSerialPort port;
     QByteArray reply;
     const QByteArray frame(reinterpret_cast<const char *>(*packet), length);
-    if (!openPort(port) || !exchange(port, frame, reply))
+    if (!openBoardPort(port, baud) || !exchange(port, frame, reply))
         return false;
     std::memcpy(*packet, reply.constData(), size_t(length));
     return true;
@@ -151,14 +140,6 @@ QStringList KV2260_stm32_API::deviceList()
         if (info.hasVendorIdentifier() && info.vendorIdentifier() == stm32Vid)
             names << info.portName();
     return names;
-}
-
-bool KV2260_stm32_API::openPort(QSerialPort &port)
-{
-    if (openSerial(&port, deviceName, baud))
-        return true;
-    report("com порт недоступен", "Error: OpenSerial");
-    return false;
 }
 
 // Writes the frame and collects a reply of the frame's length. On a failure
@@ -181,8 +162,3 @@ bool KV2260_stm32_API::exchange(QSerialPort &port, const QByteArray &frame, QByt
     return false;
 }
 
-bool KV2260_stm32_API::registerError()
-{
-    report("ошибка адресации регистров", "Error: Register does not exist");
-    return false;
-}

@@ -24,7 +24,5 @@ public:
     QStringList deviceList() override;
 
 private:
-    bool openPort(QSerialPort &port);
     bool exchange(QSerialPort &port, const QByteArray &frame, QByteArray &reply);
-    bool registerError();
 };

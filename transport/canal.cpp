@@ -308,6 +308,24 @@ void canal::report(const char *debugLine, const char *text)
     emit send_message(QString::fromLatin1(text));
 }
 
+bool canal::acceptRequest(quint8 map, bool argumentsValid)
+{
+    if (!mapExists(map))
+        return false;
+    if (argumentsValid)
+        return true;
+    report("ошибка адресации регистров", "Error: Register does not exist");
+    return false;
+}
+
+bool canal::openBoardPort(QSerialPort &port, int speed)
+{
+    if (openSerial(&port, deviceName, speed))
+        return true;
+    report("com порт недоступен", "Error: OpenSerial");
+    return false;
+}
+
 bool canal::mapExists(quint8 map)
 {
     if (map == 0)

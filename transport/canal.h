@@ -127,6 +127,11 @@ protected:
     void report(const char *debugLine, const char *text);
     // The KV2260 has the single register map 0: any other is reported.
     bool mapExists(quint8 map);
+    // The checks every register operation starts with: map 0 only, then its
+    // register arguments; each refusal is reported.
+    bool acceptRequest(quint8 map, bool argumentsValid);
+    // Opens the board's serial port at the given speed, reporting a failure.
+    bool openBoardPort(QSerialPort &port, int speed);
 
     UsbBackend *usb;
     libusb_context *usbContext = nullptr;
