@@ -169,6 +169,19 @@ void FieldRules::apply(const QString &field, int value)
             (this->*rule.run)(field, value, rule.channel);
 }
 
+void FieldRules::applyAll()
+{
+    if (!map)
+        return;
+    const QList<QString> fields = map->fields.keys();
+    for (const Rule &rule : rules())
+        for (const QString &field : fields)
+            if (rule.firesFor(field))
+                (this->*rule.run)(field, fieldValue(field), rule.channel);
+    for (int channel = 1; channel <= 4; ++channel)
+        applyOutputLevel(channel);
+}
+
 void FieldRules::applyOutputLevel(int channel)
 {
     if (channel < 1 || channel > 4)

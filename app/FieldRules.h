@@ -44,6 +44,12 @@ public:
     // value as stored from its widget.
     void apply(const QString &field, int value);
 
+    // Runs every rule once for each field that triggers it, and every
+    // channel's output-level rule, from the fields' current values: after
+    // the whole register image changed at once, or the forms' texts were
+    // set again.
+    void applyAll();
+
     // Keeps the ADC output-level combo box of channel 1..4 consistent with
     // the channel's output type and interface and the chip's ECO and supply
     // settings.

@@ -184,6 +184,7 @@ void MainClass::bindWidgets()
     for (auto it = binding.settings.cbegin(); it != binding.settings.cend(); ++it)
         service->settings.insert(it.key(), it.value());
     records = binding.records;
+    placementTips = binding.placementTips;
     createRegisterMaps(binding.chipBits, binding.fields);
 }
 

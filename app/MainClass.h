@@ -1,6 +1,7 @@
 #pragma once
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -45,8 +46,9 @@ public:
     // the channel's cells of the status grid.
     void refreshChannel(int channel);
 
-    // Sets every bound widget from its register map's GUI image and
-    // repaints each register table once.
+    // Sets every bound widget from its register map's GUI image, runs every
+    // field rule once and repaints each register window once. Nothing is
+    // written back into the images.
     void refreshWidgetsFromMaps();
 
     // True from a command's start until the worker's final report.
@@ -101,6 +103,14 @@ public slots:
     void on_action_ICGUI_triggered();
     void on_KV_SVFI_KV2260v2_61_1_clicked(bool checked);
 
+    void on_action_Help_triggered();
+    void on_actionRegMap_triggered();
+    void on_action_RegTable_triggered();
+    void on_action_ExpertMode_triggered();
+    void on_action_Language_triggered();
+    void on_action_Light_triggered();
+    void on_actionCalkExe_triggered();
+
 private:
     void createPanels();
     void fillDeviceToolBar();
@@ -132,8 +142,20 @@ private:
 
     canal *createTransport(const QString &name) const;
 
+    // Restores a window that is only minimized, else shows or hides it.
+    static void toggleWindow(QWidget *window);
+    // Sets the main form's texts in the language now installed, keeping
+    // every value and what the program itself put on the form.
+    void retranslateMainForm();
+    void runFieldRules();
+    // Marks one field at a time; the previous one gets its own sheet back.
+    void markField(QWidget *widget);
+
     KeyStateTracker *keys = nullptr;
     std::unique_ptr<FieldRules> rules;
     std::vector<part *> records;
+    QMap<QWidget *, QString> placementTips;
+    QPointer<QWidget> markedField;
+    QString markedFieldSheet;
     bool running = false;
 };

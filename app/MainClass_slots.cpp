@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
+#include <QTranslator>
 #include <QToolBar>
 #include <memory>
 
@@ -24,7 +25,10 @@
 #include "KV2260_fmc_API.h"
 #include "KV2260_stm32_API.h"
 #include "RegMap.h"
+#include "SystemCalculator.h"
+#include "ThemeSheets.h"
 #include "clerk.h"
+#include "help_block.h"
 #include "interactiveMap.h"
 #include "mapshow.h"
 #include "service_block.h"
@@ -262,9 +266,10 @@ void MainClass::completeCommand()
             ui->action_ICGUI->setChecked(false);
         }
     }
+    // A read or load has just run every rule from the new image.
     if (code == 5)
         resetReadOnlyDisplays();
-    else
+    else if (code != 1)
         rerunDerivedDisplays();
     if (code != 1 && code != 5)
         mapshowWindow->refreshAll();
@@ -321,14 +326,25 @@ void MainClass::refreshChannel(int channel)
 
 void MainClass::refreshWidgetsFromMaps()
 {
-    // Every table is repainted once, not bit by bit.
+    // The widgets are set silently, so no value goes back into the image;
+    // the rules then run once each instead of once per changed widget, and
+    // every table is repainted once, not bit by bit.
     for (RegMap *map : qAsConst(mapshowWindow->regMaps)) {
         map->repaintsHeld = true;
-        for (const QString &field : map->fields.keys())
-            map->setWidgetValue(field, map->wr);
+        for (auto field = map->fields.cbegin(); field != map->fields.cend(); ++field) {
+            const QSignalBlocker silence(field.value()->widget);
+            map->setWidgetValue(field.key(), map->wr);
+        }
         map->repaintsHeld = false;
     }
+    runFieldRules();
     mapshowWindow->refreshAll();
+}
+
+void MainClass::runFieldRules()
+{
+    if (rules)
+        rules->applyAll();
 }
 
 void MainClass::resetReadOnlyDisplays()
@@ -470,15 +486,41 @@ void MainClass::change_Setting(int value)
             service->transport->deviceName = combo->currentText();
 }
 
-void MainClass::Button_open_window_clicked()
+// ---- Windows, language, theme and tools -------------------------------------
+
+void MainClass::toggleWindow(QWidget *window)
 {
-    QWidget *window = windows.value(sender()->objectName().mid(6));
     if (!window)
         return;
     if (window->windowState() == Qt::WindowMinimized)
         window->setWindowState(Qt::WindowNoState);
     else
         window->setVisible(!window->isVisible());
+}
+
+void MainClass::Button_open_window_clicked()
+{
+    toggleWindow(windows.value(sender()->objectName().mid(6)));
+}
+
+void MainClass::on_action_Help_triggered()
+{
+    toggleWindow(help);
+}
+
+void MainClass::on_actionRegMap_triggered()
+{
+    toggleWindow(mapshowWindow);
+}
+
+void MainClass::on_action_RegTable_triggered()
+{
+    toggleWindow(interactiveWindow);
+}
+
+void MainClass::on_action_ExpertMode_triggered()
+{
+    toggleWindow(service);
 }
 
 void MainClass::fokus_widget(QWidget *widget)
@@ -489,10 +531,85 @@ void MainClass::fokus_widget(QWidget *widget)
     QWidget *window = windows.value(outermost);
     if (!window)
         return;
+    // Shown anew, so it comes to the front.
     if (window->isVisible())
         window->hide();
     window->show();
-    widget->setStyleSheet("background-color: #FFA500;");
+    markField(widget);
+}
+
+namespace {
+
+const QString fieldMark = QStringLiteral("background-color: #FFA500;");
+
+// The widget's own sheet with the orange mark added, so an indicator the
+// program gave the field stays while it is marked.
+QString markedSheet(const QWidget *widget, const QString &own)
+{
+    const QString trimmed = own.trimmed();
+    if (trimmed.isEmpty())
+        return fieldMark;
+    if (trimmed.contains('{'))
+        return trimmed + QStringLiteral("\n%1 { %2 }").arg(widget->metaObject()->className(), fieldMark);
+    return trimmed + (trimmed.endsWith(';') ? " " : "; ") + fieldMark;
+}
+
+} // namespace
+
+void MainClass::markField(QWidget *widget)
+{
+    if (markedField != widget) {
+        if (markedField)
+            markedField->setStyleSheet(markedFieldSheet);
+        markedField = widget;
+        markedFieldSheet = widget->styleSheet();
+    }
+    widget->setStyleSheet(markedSheet(widget, markedFieldSheet));
+}
+
+void MainClass::on_action_Language_triggered()
+{
+    if (translator) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+        translator = nullptr;
+    }
+    const bool toRussian = ui->action_Language->text().contains("En");
+    translator = new QTranslator;
+    // A catalogue that does not load leaves the English texts of start-up.
+    translator->load(toRussian ? ":/Translations/template_ru.qm" : ":/Translations/template_en.qm");
+    QCoreApplication::installTranslator(translator);
+    retranslateMainForm();
+    ui->action_Language->setText(toRussian ? QString::fromUtf8("Ру") : QStringLiteral("En"));
+    service->change_translation();
+}
+
+void MainClass::retranslateMainForm()
+{
+    // The lists get their item texts anew and keep their items, so no field
+    // changes: a language switch never changes what the next write sends.
+    const QString title = windowTitle();
+    ui->retranslateUi(this);
+    setWindowTitle(title);
+    for (auto tip = placementTips.cbegin(); tip != placementTips.cend(); ++tip)
+        tip.key()->setToolTip(tip.value());
+    // The form's item texts are back to its own; the rules make them agree
+    // with the fields again.
+    runFieldRules();
+}
+
+void MainClass::on_action_Light_triggered()
+{
+    setStyleSheet(styleSheet().contains("bg-1.png") ? ThemeSheets::light : ThemeSheets::dark);
+}
+
+void MainClass::on_actionCalkExe_triggered()
+{
+    if (SystemCalculator::start())
+        return;
+    QMessageBox box;
+    box.setText(tr("Не найден стандартный калькулятор!"));
+    box.exec();
 }
 
 void MainClass::change_Custom(int)

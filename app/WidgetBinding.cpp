@@ -122,7 +122,15 @@ void WidgetBinding::bindField(QObject *object, part *field)
     // The field's width limits the value, not the spin box.
     if (className.compare("QSpinBox", Qt::CaseInsensitive) == 0)
         object->setProperty("maximum", std::numeric_limits<int>::max());
-    object->setProperty("toolTip", MainClass::fieldPlaceText(field));
+    setPlacementTip(object, field);
+}
+
+void WidgetBinding::setPlacementTip(QObject *object, const part *field)
+{
+    const QString tip = MainClass::fieldPlaceText(field);
+    object->setProperty("toolTip", tip);
+    if (auto *widget = qobject_cast<QWidget *>(object))
+        placementTips.insert(widget, tip);
 }
 
 void WidgetBinding::bindDisplay(QObject *object)
@@ -145,7 +153,7 @@ void WidgetBinding::bindDisplay(QObject *object)
             continue;
         std::unique_ptr<part> field(mapshow::ParseObjName(sibling->objectName()));
         if (field) {
-            object->setProperty("toolTip", MainClass::fieldPlaceText(field.get()));
+            setPlacementTip(object, field.get());
             return;
         }
     }

@@ -25,6 +25,9 @@ public:
     QMap<QString, QObject *> settingWidgets; // full object name -> widget
     QMap<QString, int> settings;             // settings key -> initial value
     std::vector<part *> records;             // every record made, for the owner
+    // The placement each bound widget shows as its tool tip; a form that
+    // sets its texts again loses them.
+    QMap<QWidget *, QString> placementTips;
 
     // Registers a map of `bits` bits needs.
     static int registerCount(int bits) { return bits / 8 + (bits % 8 > 0 ? 1 : 0); }
@@ -35,6 +38,7 @@ private:
     void bindDisplay(QObject *object);
     void bindButton(QObject *object);
     void bindSetting(QObject *object);
+    void setPlacementTip(QObject *object, const part *field);
 
     const QMap<QString, QWidget *> &windows;
     QObject *receiver;

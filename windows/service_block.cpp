@@ -32,11 +32,6 @@ const char *const hiddenWidgets[] = {
 // Interface choices that stay out of reach: only the 2290 boards remain.
 const int hiddenInterfaceRows[] = {0, 1, 2, 3, 6};
 
-// Combo boxes whose items the language switch fills again.
-const char *const refilledCombos[] = {"Setting_MapCounter", "Setting_interfaceCheck",
-                                      "Setting_speedCom", "Setting_ReadStyle",
-                                      "Setting_WriteStyle"};
-
 QCheckBox *bitBox(const QWidget *window, int bit)
 {
     return window->findChild<QCheckBox *>(QStringLiteral("cbxRegByte%1").arg(bit));
@@ -109,10 +104,9 @@ void service_block::seedSettings()
 
 void service_block::change_translation()
 {
+    // Only the texts change: the lists get their item texts anew and stay
+    // on their items, so the settings map keeps what the user chose.
     ui->retranslateUi(this);
-    // The lists are filled anew, which puts each back on its first item.
-    for (const char *name : refilledCombos)
-        findChild<QComboBox *>(QString::fromLatin1(name))->setCurrentIndex(0);
 }
 
 void service_block::showInterfaceError(quint8 value)

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
+#include <QSignalSpy>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTranslator>
@@ -222,6 +223,18 @@ void ServiceBlockTest::languageSwitch()
 {
     service_block window;
     child<QLineEdit>(window, "gonec_line_out")->setText("01 02");
+    // A switch changes texts only: every list keeps its item, silently, and
+    // the settings map keeps what the user chose.
+    const char *const lists[] = {"Setting_ReadStyle", "Setting_WriteStyle", "Setting_speedCom",
+                                 "Setting_interfaceCheck", "Setting_MapCounter"};
+    for (const char *name : lists) {
+        auto *box = child<QComboBox>(window, name);
+        box->setCurrentIndex(box->count() - 1);
+        window.settings.insert(QString(name).mid(8), box->count() - 1);
+    }
+    const QMap<QString, int> settings = window.settings;
+    QSignalSpy changes(child<QComboBox>(window, "Setting_ReadStyle"),
+                       SIGNAL(currentIndexChanged(int)));
     QTranslator russian;
     QVERIFY(russian.load(":/Translations/template_ru.qm"));
     QCoreApplication::installTranslator(&russian);
@@ -231,16 +244,23 @@ void ServiceBlockTest::languageSwitch()
     QCOMPARE(window.windowTitle(), QString("Настройки ПО"));
     QCOMPARE(child<QCheckBox>(window, "Setting_MergeFile")->text(), QString("Дописывать файл"));
     QCOMPARE(child<QLineEdit>(window, "gonec_line_out")->text(), QString("FF FF"));
-    for (const char *name : {"Setting_ReadStyle", "Setting_WriteStyle", "Setting_speedCom",
-                             "Setting_interfaceCheck", "Setting_MapCounter"})
-        QCOMPARE(child<QComboBox>(window, name)->currentIndex(), 0);
-    QCOMPARE(child<QComboBox>(window, "Setting_ReadStyle")->currentText(),
+    for (const char *name : lists) {
+        auto *box = child<QComboBox>(window, name);
+        QCOMPARE(box->currentIndex(), box->count() - 1);
+    }
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(window.settings, settings);
+    QCOMPARE(child<QComboBox>(window, "Setting_ReadStyle")->itemText(0),
              QString("По одному регистру"));
+    // The interface choices that stay out of reach stay out of reach.
+    auto *interfaces = qobject_cast<QListView *>(child<QComboBox>(window, "Setting_interfaceCheck")->view());
+    QVERIFY(interfaces && interfaces->isRowHidden(0) && !interfaces->isRowHidden(5));
 
     // The English catalogue gives the English texts back.
     window.change_translation();
     QCOMPARE(window.windowTitle(), QString("Additional settings"));
     QCOMPARE(child<QComboBox>(window, "Setting_WriteStyle")->itemText(2), QString("Autoincrement"));
+    QCOMPARE(window.settings, settings);
 }
 
 int main(int argc, char **argv)
