@@ -42,6 +42,13 @@ QStringList listed(const QAbstractItemModel *model)
     return names;
 }
 
+// Clicks reach only a window on screen.
+bool onScreen(QWidget &window)
+{
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 // Clicks the first character of a text on the page, as the user would.
 void clickText(QTextBrowser *browser, const QString &text)
 {
@@ -157,8 +164,7 @@ void HelpBlockTest::followLink()
     QFETCH(QString, opens);
     putPages(pages);
     help_block window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(onScreen(window));
     QTextBrowser *browser = browserOf(window);
     const QString before = browser->toHtml();
     clickText(browser, link);
@@ -182,8 +188,7 @@ void HelpBlockTest::doubleClickChapter()
     QFETCH(bool, removed);
     putPages({{"A.htm", "Page A"}, {"b.htm", "Page b"}});
     help_block window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(onScreen(window));
     if (removed)
         QVERIFY(QFile::remove("Help/b.htm"));
     doubleClickRow(window.findChild<QListWidget *>("Help_list"), 1);
@@ -208,8 +213,7 @@ void HelpBlockTest::search()
               {"Beta.htm", "<p>REGISTERS, <a href=\"./Alpha.htm\">more</a></p>"},
               {"Gamma.htm", "Plain notes on clocks"}});
     help_block window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(onScreen(window));
     QFETCH(QString, query);
     QFETCH(bool, byReturn);
     QFETCH(QStringList, found);
