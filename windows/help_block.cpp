@@ -1,8 +1,10 @@
 #include "help_block.h"
 
+
 #include <QDir>
 #include <QFile>
 #include <QStringListModel>
+#include <QTabBar>
 #include <QTextDocumentFragment>
 #include <QUrl>
 
@@ -69,6 +71,8 @@ help_block::help_block(QWidget *parent)
     ui->Help_browser->setOpenLinks(false);
     ui->Search_list->setModel(searchResults);
     ui->Search_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The narrow side column still shows both tab titles, not scroll arrows.
+    ui->tabWidget->tabBar()->setUsesScrollButtons(false);
     listChapters();
 }
 
