@@ -1,6 +1,5 @@
 #include "help_block.h"
 
-
 #include <QDir>
 #include <QFile>
 #include <QStringListModel>
