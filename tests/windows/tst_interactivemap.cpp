@@ -125,11 +125,17 @@ QSet<QPair<int, int>> repainted(const QSignalSpy &spy)
     return cells;
 }
 
-void writeFilterFile(const QByteArray &content)
+// Puts a filter file of the fixtures in the working directory.
+QByteArray placeFilterFile(const QString &fixture)
 {
+    QFile source(":/fixtures/" + fixture);
+    if (!source.open(QIODevice::ReadOnly))
+        qFatal("no fixture %s", qPrintable(fixture));
+    const QByteArray content = source.readAll();
     QFile file("filtersave.dat");
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write filtersave.dat");
+    return content;
 }
 
 } // namespace
@@ -158,6 +164,7 @@ private slots:
     void saveThenLoadInFreshWindow();
     void loadTrustsOnlyRowNumbers_data();
     void loadTrustsOnlyRowNumbers();
+    void saveFailureIsReported_data();
     void saveFailureIsReported();
 
     void doubleClickFlipsBitAndWidget_data();
@@ -413,7 +420,7 @@ void InteractiveMapTest::hideShowAllHide()
 
 void InteractiveMapTest::saveThenLoadInFreshWindow()
 {
-    writeFilterFile("[Interactive_hide]\nKV2230v2=\"1 2 \"\n\n[Other]\nkey=7\n");
+    placeFilterFile("filter_other_maps.dat");
     Bench bench;
     {
         Window w(&bench.map);
@@ -423,8 +430,10 @@ void InteractiveMapTest::saveThenLoadInFreshWindow()
         w.press("Filter_save");
         QCOMPARE(messages.count(), 0);
     }
+    QFile raw("filtersave.dat");
+    QVERIFY(raw.open(QIODevice::ReadOnly));
+    QVERIFY(raw.readAll().contains("KV2260v2=\"3 5 17 \"\n"));
     QSettings file("filtersave.dat", QSettings::IniFormat);
-    QCOMPARE(file.value("Interactive_hide/KV2260v2").toString(), QString("3 5 17 "));
     QCOMPARE(file.value("Interactive_hide/KV2230v2").toString(), QString("1 2 "));
     QCOMPARE(file.value("Other/key").toInt(), 7);
 
@@ -438,23 +447,22 @@ void InteractiveMapTest::saveThenLoadInFreshWindow()
 
 void InteractiveMapTest::loadTrustsOnlyRowNumbers_data()
 {
-    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("fixture");
     QTest::addColumn<QList<int>>("flags");
-    QTest::newRow("no key") << QByteArray("[Interactive_hide]\nOther=\"1 \"\n") << QList<int>();
-    QTest::newRow("outside the table")
-        << QByteArray("[Interactive_hide]\nKV2260v2=\"112 113 4000 99999999999 \"\n") << QList<int>{112};
-    QTest::newRow("not decimal")
-        << QByteArray("[Interactive_hide]\nKV2260v2=\"-1 +4 0x5 4a 6.0 \\t8 07  9\"\n") << QList<int>{7, 9};
-    QTest::newRow("a list") << QByteArray("[Interactive_hide]\nKV2260v2=3, 5\n") << QList<int>();
-    QTest::newRow("a variant")
-        << QByteArray("[Interactive_hide]\nKV2260v2=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x3)\n") << QList<int>();
-    QTest::newRow("broken file") << QByteArray("\x01\x02[[[\n=\"\n") << QList<int>();
+    QTest::newRow("good") << "filter_good.dat" << QList<int>{3, 5, 17};
+    QTest::newRow("no key") << "filter_no_key.dat" << QList<int>();
+    QTest::newRow("outside the table") << "filter_outside_table.dat" << QList<int>{112};
+    QTest::newRow("not decimal") << "filter_not_decimal.dat" << QList<int>{7, 9};
+    QTest::newRow("a list") << "filter_list.dat" << QList<int>();
+    QTest::newRow("a variant") << "filter_variant.dat" << QList<int>();
+    QTest::newRow("binary") << "filter_binary.dat" << QList<int>();
+    QTest::newRow("unparsable") << "filter_unparsable.dat" << QList<int>();
 }
 
 void InteractiveMapTest::loadTrustsOnlyRowNumbers()
 {
-    QFETCH(QByteArray, file);
-    writeFilterFile(file);
+    QFETCH(QString, fixture);
+    placeFilterFile(fixture);
     Bench bench;
     Window w(&bench.map);
     w.model()->itemClicked(w.model()->index(1, 9));
@@ -466,18 +474,36 @@ void InteractiveMapTest::loadTrustsOnlyRowNumbers()
     QCOMPARE(w.hiddenFlags(), flags);
 }
 
+void InteractiveMapTest::saveFailureIsReported_data()
+{
+    QTest::addColumn<QString>("fixture");  // empty: a folder takes the file's place
+    // A folder cannot be written, not even by root.
+    QTest::newRow("folder") << QString();
+    // A file that cannot be parsed is not overwritten: it would lose what
+    // the other maps keep there.
+    QTest::newRow("unparsable file") << "filter_unparsable.dat";
+}
+
 void InteractiveMapTest::saveFailureIsReported()
 {
-    // A folder in the file's place cannot be written, not even by root.
-    QVERIFY(QDir().mkdir("filtersave.dat"));
+    QFETCH(QString, fixture);
+    QByteArray file;
+    if (fixture.isEmpty())
+        QVERIFY(QDir().mkdir("filtersave.dat"));
+    else
+        file = placeFilterFile(fixture);
     Bench bench;
     Window w(&bench.map);
+    w.model()->itemClicked(w.model()->index(3, 9));
     QSignalSpy messages(w.window.get(), &interactiveMap::send_message);
     w.press("Filter_save");
     QCOMPARE(messages.count(), 1);
     QVERIFY(messages[0][0].toString().startsWith("Error: "));
-    w.press("Filter_load");
-    QCOMPARE(w.hiddenFlags(), QList<int>());
+    if (!file.isEmpty()) {
+        QFile kept("filtersave.dat");
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), file);
+    }
 }
 
 void InteractiveMapTest::doubleClickFlipsBitAndWidget_data()
