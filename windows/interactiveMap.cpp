@@ -86,8 +86,9 @@ void interactiveMap::refreshAll()
 
 void interactiveMap::on_tabWidget_currentChanged(int index)
 {
-    if (QWidget *page = ui->tabWidget->widget(index))
-        page->update();
+    // Only the current tab follows field edits: bring the new one up to date.
+    if (index >= 0 && size_t(index) < tabs.size())
+        tabs[size_t(index)].view->viewport()->update();
 }
 
 // ---- Search -----------------------------------------------------------------
