@@ -51,8 +51,10 @@ public:
     int storeWidgetValue(const QString &fieldName);
     // Shows the field's bits of an image in its widget.
     void setWidgetValue(const QString &fieldName, const RegImage &image);
+    // Repaints the wr cell of a bit (and its register's hex cell) in the
+    // register table, for callers that change wr with setBit.
+    void repaintBit(unsigned bit) const;
 
 private:
     bool holds(qint64 bit) const;
-    void repaintBit(unsigned bit) const;
 };
