@@ -205,6 +205,12 @@ void MainClass::createRegisterMaps(const QMap<QString, int> &chipBits,
     interactiveWindow = new interactiveMap(&mapshowWindow->regMaps, nullptr);
     windows.insert("interactiveMap", interactiveWindow);
     connect(interactiveWindow, &interactiveMap::fokus_widget, this, &MainClass::fokus_widget);
+    connect(interactiveWindow, &interactiveMap::send_message, this, &MainClass::error_message);
+    connect(interactiveWindow, &interactiveMap::requestICGUI, this, [this] { sl_RD(true); });
+    connect(interactiveWindow, &interactiveMap::requestGUIIC, this, [this] { sl_WR(true); });
+    // The worker writes the images while a command runs: no bit is toggled
+    // by hand meanwhile.
+    interactiveWindow->setCommandRunningQuery([this] { return busy(); });
 }
 
 void MainClass::addProgressBar()

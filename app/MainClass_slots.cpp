@@ -339,6 +339,7 @@ void MainClass::refreshWidgetsFromMaps()
     }
     runFieldRules();
     mapshowWindow->refreshAll();
+    interactiveWindow->refreshAll();
 }
 
 void MainClass::runFieldRules()

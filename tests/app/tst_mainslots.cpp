@@ -5,7 +5,10 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
+#include <QTableView>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTranslator>
@@ -91,6 +94,7 @@ private slots:
     void fieldMarkOneAtATime();
     void missingCalculatorIsReported();
     void refreshRunsEveryRuleWithoutWritingBack();
+    void interactiveMapMeetsMainWindow();
 
 private:
     std::unique_ptr<ModalCatcher> boxes;
@@ -295,6 +299,47 @@ void MainSlotsTest::refreshRunsEveryRuleWithoutWritingBack()
     for (QLineEdit *edit : displays)
         QCOMPARE(edit->text() + (edit->isEnabled() ? "" : " (off)"), shown.value(edit->objectName()));
     QCOMPARE(map->wr, image);
+}
+
+void MainSlotsTest::interactiveMapMeetsMainWindow()
+{
+    RegMap *map = chipMap(*window);
+    auto *view = window->interactiveWindow->findChild<QTableView *>();
+    QVERIFY(view && view->model());
+    QAbstractItemModel *grid = view->model();
+
+    // A refresh from the image repaints the grid once, as a whole.
+    QSignalSpy repaints(grid, &QAbstractItemModel::dataChanged);
+    window->refreshWidgetsFromMaps();
+    QCOMPARE(repaints.count(), 1);
+
+    // While a command runs, a double-click on a bit leaves the image alone.
+    const RegImage image = map->wr;
+    const QModelIndex bit = grid->index(0, 0);
+    window->ui->action_ICGUI->setChecked(true);
+    window->on_action_ICGUI_triggered();
+    QVERIFY(window->commandRunning());
+    view->doubleClicked(bit);
+    QCOMPARE(map->wr, image);
+    QTRY_VERIFY(!window->commandRunning());
+    boxes->clear();
+    view->doubleClicked(bit);
+    QVERIFY(map->wr != image);
+
+    // The two command buttons run the main window's commands.
+    window->interactiveWindow->findChild<QPushButton *>("Custom_GUIIC_Interactive")->click();
+    QVERIFY(window->commandRunning());
+    QTRY_VERIFY(!window->commandRunning());
+    window->ui->action_ICGUI->setChecked(false);
+    window->interactiveWindow->findChild<QPushButton *>("Custom_ICGUI_Interactive")->click();
+    QVERIFY(window->ui->action_ICGUI->isChecked());
+    QVERIFY(window->commandRunning());
+    QTRY_VERIFY(!window->commandRunning());
+
+    // Its reports reach the user.
+    boxes->clear();
+    emit window->interactiveWindow->send_message("Error: wrong IC setting");
+    QCOMPARE(boxes->texts(), QStringList{"Error: wrong IC setting"});
 }
 
 int main(int argc, char **argv)
