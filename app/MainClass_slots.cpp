@@ -329,14 +329,8 @@ void MainClass::refreshWidgetsFromMaps()
     // The widgets are set silently, so no value goes back into the image;
     // the rules then run once each instead of once per changed widget, and
     // every table is repainted once, not bit by bit.
-    for (RegMap *map : qAsConst(mapshowWindow->regMaps)) {
-        map->repaintsHeld = true;
-        for (auto field = map->fields.cbegin(); field != map->fields.cend(); ++field) {
-            const QSignalBlocker silence(field.value()->widget);
-            map->setWidgetValue(field.key(), map->wr);
-        }
-        map->repaintsHeld = false;
-    }
+    for (RegMap *map : qAsConst(mapshowWindow->regMaps))
+        map->setWidgetsSilently(map->wr);
     runFieldRules();
     mapshowWindow->refreshAll();
     interactiveWindow->refreshAll();

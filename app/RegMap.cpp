@@ -178,6 +178,17 @@ int RegMap::storeWidgetValue(const QString &fieldName)
     return value;
 }
 
+void RegMap::setWidgetsSilently(const RegImage &image)
+{
+    const bool held = repaintsHeld;
+    repaintsHeld = true;
+    for (auto field = fields.cbegin(); field != fields.cend(); ++field) {
+        const QSignalBlocker silence(field.value()->widget);
+        setWidgetValue(field.key(), image);
+    }
+    repaintsHeld = held;
+}
+
 void RegMap::setWidgetValue(const QString &fieldName, const RegImage &image)
 {
     const part *field = fields.value(fieldName);

@@ -51,6 +51,9 @@ public:
     int storeWidgetValue(const QString &fieldName);
     // Shows the field's bits of an image in its widget.
     void setWidgetValue(const QString &fieldName, const RegImage &image);
+    // Shows an image in every field's widget without a change signal, so
+    // nothing is stored back; the table is left for the caller to repaint.
+    void setWidgetsSilently(const RegImage &image);
     // Repaints the wr cell of a bit (and its register's hex cell) in the
     // register table, for callers that change wr with setBit.
     void repaintBit(unsigned bit) const;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QtTest>
+#include <functional>
 
 #include "MainClass.h"
 #include "ModalCatcher.h"
@@ -22,17 +23,8 @@ private slots:
     void settingWidgetsAlone();
 
 private:
-    static void scramble(RegMap *map, quint32 &seed);
+    static void measureRefresh(const std::function<void(MainClass &, RegMap *)> &refresh);
 };
-
-void MainWindowBench::scramble(RegMap *map, quint32 &seed)
-{
-    // A different image each round, as after a real read.
-    for (quint8 &byte : map->wr) {
-        seed = seed * 1103515245u + 12345u;
-        byte = quint8(seed >> 16);
-    }
-}
 
 void MainWindowBench::initTestCase()
 {
@@ -55,22 +47,17 @@ void MainWindowBench::startUp()
 
 void MainWindowBench::refreshAfterRead()
 {
-    ModalCatcher boxes;
-    MainClass window;
-    window.show();
-    QTRY_VERIFY(!window.commandRunning());
-    RegMap *map = window.mapshowWindow->regMaps.value("KV2260v2");
-    quint32 seed = 1;
-    QBENCHMARK {
-        scramble(map, seed);
-        window.refreshWidgetsFromMaps();
-        QCoreApplication::processEvents();
-    }
+    measureRefresh([](MainClass &window, RegMap *) { window.refreshWidgetsFromMaps(); });
 }
 
 // The floor a refresh is measured against: only the bound widgets set from
 // the image, with nothing else run or repainted.
 void MainWindowBench::settingWidgetsAlone()
+{
+    measureRefresh([](MainClass &, RegMap *map) { map->setWidgetsSilently(map->wr); });
+}
+
+void MainWindowBench::measureRefresh(const std::function<void(MainClass &, RegMap *)> &refresh)
 {
     ModalCatcher boxes;
     MainClass window;
@@ -79,13 +66,12 @@ void MainWindowBench::settingWidgetsAlone()
     RegMap *map = window.mapshowWindow->regMaps.value("KV2260v2");
     quint32 seed = 1;
     QBENCHMARK {
-        scramble(map, seed);
-        map->repaintsHeld = true;
-        for (auto field = map->fields.cbegin(); field != map->fields.cend(); ++field) {
-            const QSignalBlocker silence(field.value()->widget);
-            map->setWidgetValue(field.key(), map->wr);
+        // A different image each round, as after a real read.
+        for (quint8 &byte : map->wr) {
+            seed = seed * 1103515245u + 12345u;
+            byte = quint8(seed >> 16);
         }
-        map->repaintsHeld = false;
+        refresh(window, map);
         QCoreApplication::processEvents();
     }
 }
