@@ -131,8 +131,10 @@ void CaptionFitTest::captionsFit()
     QVERIFY(QTest::qWaitForWindowExposed(top));
     const QStringList cutAsShown = cutCaptions(top);
     // The user may make the window as small as its layout lets it be.
-    top->resize(top->minimumSizeHint());
-    QTest::qWait(0);
+    if (top->minimumSizeHint().isValid()) {
+        top->resize(top->minimumSizeHint());
+        QTest::qWait(0);
+    }
     const QStringList cutWhenSmallest = cutCaptions(top);
     top->hide();
     QVERIFY2(cutAsShown.isEmpty(), qPrintable("\n" + cutAsShown.join('\n')));
@@ -141,7 +143,7 @@ void CaptionFitTest::captionsFit()
 
 void CaptionFitTest::mainWindowFitsSmallScreen()
 {
-    // Room is left for a window frame and a desktop panel.
+    // A 1366 x 768 screen, with room in height for a title bar.
     const QSize least = window->minimumSizeHint().expandedTo(window->minimumSize());
     QVERIFY2(least.width() <= 1366 && least.height() <= 740,
              qPrintable(QString("%1 x %2").arg(least.width()).arg(least.height())));
