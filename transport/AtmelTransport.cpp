@@ -23,10 +23,16 @@ const FaultReport faultReports[] = {
 bool AtmelTransport::readRegister(quint8 map, int reg, quint8 *value)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map) || !registerHeld(dialect().readRegisters, reg))
+    return mapExists(map) && readSingle(map, reg, value);
+}
+
+bool AtmelTransport::readSingle(quint8 map, int reg, quint8 *value)
+{
+    if (!registerHeld(dialect().readRegisters, reg))
         return false;
     QByteArray reply;
-    if (!onBoard([&] { return faultUnless(transfer(readFrame(map, reg), reply)); }))
+    const Frames read = [&] { return faultUnless(transfer(readFrame(map, reg), reply)); };
+    if (!onBoard([&] { return selected(read, false); }))
         return false;
     *value = frames().singleValue(reply);
     return true;
@@ -37,9 +43,10 @@ bool AtmelTransport::readRegisterBlock(quint8 map, int count, quint8 **entries)
     QMutexLocker guard(&lock);
     if (!mapExists(map) || !countValid(count))
         return false;
-    return onBoard([&] {
+    const Frames read = [&] {
         return faultUnless(runFrames(frames().listReads(*entries, count), transfers(), *entries));
-    });
+    };
+    return onBoard([&] { return selected(read, false); });
 }
 
 bool AtmelTransport::readRegisterAutoInc(quint8 map, int first, int count, quint8 **values)
@@ -60,7 +67,8 @@ bool AtmelTransport::writeRegister(quint8 map, int reg, quint8 *value)
     if (!mapExists(map) || !registerHeld(dialect().writeRegisters, reg))
         return false;
     QByteArray reply;
-    return onBoard([&] { return faultUnless(transfer(frames().singleWrite(reg, *value), reply)); });
+    const Frames write = [&] { return faultUnless(transfer(frames().singleWrite(reg, *value), reply)); };
+    return onBoard([&] { return selected(write, true); });
 }
 
 // Full frames, then always a closing frame with the entries left over (just
@@ -138,6 +146,25 @@ bool AtmelTransport::transfer(const QByteArray &frame, QByteArray &reply)
     const int moved = usbTransaction(reinterpret_cast<quint8 *>(out.data()),
                                      reinterpret_cast<quint8 *>(reply.data()), frame.size());
     return moved == frame.size() && reply.at(0) == 0;
+}
+
+AtmelTransport::Fault AtmelTransport::selected(const Frames &frames, bool examineSelect)
+{
+    if (!dialect().chipSelectFrames)
+        return frames();
+    const bool asserted = selectChip(csAssertCmd);
+    Fault fault = asserted || !examineSelect ? frames() : Fault::ChipSelect;
+    const bool released = selectChip(csReleaseCmd);
+    if (fault == Fault::None && examineSelect && !released)
+        fault = Fault::ChipRelease;
+    return fault;
+}
+
+// A chip-select frame is its command byte alone, answered by a status byte.
+bool AtmelTransport::selectChip(quint8 command)
+{
+    QByteArray reply;
+    return transfer(QByteArray(1, char(command)), reply);
 }
 
 SpiTransport::Exchange AtmelTransport::transfers()

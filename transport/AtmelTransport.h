@@ -32,6 +32,15 @@ protected:
     Exchange transfers();
     static Fault faultUnless(bool done) { return done ? Fault::None : Fault::Transaction; }
 
+    // The frames of an operation between the chip-select frames, where the
+    // dialect has them. The release frame follows on every exit once the
+    // assert frame went out, so no failure leaves the chip selected. Only
+    // writes examine the replies to the two frames.
+    Fault selected(const Frames &frames, bool examineSelect);
+    bool selectChip(quint8 command);
+
+    // A single read after the map check.
+    bool readSingle(quint8 map, int reg, quint8 *value);
     // The frame of a single read; the chip's dialect gives it unless the
     // chip's class builds its own.
     virtual QByteArray readFrame(quint8 map, int reg) const;

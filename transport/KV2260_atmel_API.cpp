@@ -14,6 +14,7 @@ const SpiDialect kv2260Atmel{
     32,                      // rangeWriteFrame
     false,                   // rangesMarked
     -1,                      // silentReadValue
+    false,                   // chipSelectFrames
 };
 }
 

@@ -14,6 +14,7 @@ const SpiDialect kv2260Stm32{
     29,                      // rangeWriteFrame
     false,                   // rangesMarked
     -1,                      // silentReadValue
+    false,                   // chipSelectFrames
 };
 }
 

@@ -38,4 +38,7 @@ struct SpiDialect
     bool rangesMarked;
     // Stored by a single read whose reply never comes; below 0: nothing.
     int silentReadValue;
+    // Single registers and list reads go out between a chip-select assert
+    // frame and a release frame (csAssertCmd, csReleaseCmd alone).
+    bool chipSelectFrames;
 };
