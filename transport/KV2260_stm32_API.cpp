@@ -1,9 +1,8 @@
 #include "KV2260_stm32_API.h"
 
-namespace {
 // Range reads go out as entry lists of at most 290 registers; range writes
 // in frames of 26 values, with no upper bound.
-const SpiDialect kv2260Stm32{
+const SpiDialect KV2260_stm32_API::kv2260Dialect{
     false,                   // bitReversed
     0x00,                    // partialListReadFiller
     SpiDialect::nonNegative, // readRegisters
@@ -16,7 +15,6 @@ const SpiDialect kv2260Stm32{
     -1,                      // silentReadValue
     false,                   // chipSelectFrames
 };
-}
 
 KV2260_stm32_API::KV2260_stm32_API()
 {
@@ -25,5 +23,5 @@ KV2260_stm32_API::KV2260_stm32_API()
 
 const SpiDialect &KV2260_stm32_API::dialect() const
 {
-    return kv2260Stm32;
+    return kv2260Dialect;
 }

@@ -9,6 +9,9 @@ class KV2260_stm32_API : public Stm32Transport
 public:
     KV2260_stm32_API();
 
+    // The KV2260's frames and checks on this board.
+    static const SpiDialect kv2260Dialect;
+
 protected:
     const SpiDialect &dialect() const override;
 };

@@ -1,24 +1,11 @@
 #include "KV2270_stm32_API.h"
 
+#include "KV2260_stm32_API.h"
+
 #include <QSerialPort>
 #include <cstring>
 
 namespace {
-// List reads, 10 entries a frame, and raw packets have the KV2260's frames.
-const SpiDialect kv2270Stm32{
-    false,                   // bitReversed
-    0x00,                    // partialListReadFiller
-    SpiDialect::nonNegative, // readRegisters
-    SpiDialect::nonNegative, // writeRegisters
-    290,                     // readRangeEnd
-    SpiDialect::unbounded,   // writeRangeEnd
-    0,                       // rangeReadFrame
-    29,                      // rangeWriteFrame
-    false,                   // rangesMarked
-    -1,                      // silentReadValue
-    false,                   // chipSelectFrames
-};
-
 const int mapRegisters = 128;
 const int shortFormRegisters = 16;
 const int valuesPerMapFrame = 28;
@@ -49,9 +36,10 @@ KV2270_stm32_API::KV2270_stm32_API()
     blockSize = 22;
 }
 
+// List reads, 10 entries a frame, and raw packets are the KV2260's.
 const SpiDialect &KV2270_stm32_API::dialect() const
 {
-    return kv2270Stm32;
+    return KV2260_stm32_API::kv2260Dialect;
 }
 
 int KV2270_stm32_API::groupPosition(int reg)

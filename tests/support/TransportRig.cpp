@@ -1,5 +1,7 @@
 #include "TransportRig.h"
 
+#include <QtTest>
+
 #include "AtmelBoard.h"
 #include "Stm32BoardEmulator.h"
 #include "UsbRecorder.h"
@@ -83,4 +85,26 @@ QByteArray TransportRig::counting(int count)
     for (int i = 0; i < count; ++i)
         values.append(char(i + 1));
     return values;
+}
+
+void TransportRig::expectFrames(const Operation &operation, const QList<QByteArray> &expected)
+{
+    QVERIFY(operation(*subject));
+    QCOMPARE(frames(), expected);
+    QCOMPARE(texts(), QStringList());
+    QVERIFY(usbBalanced());
+}
+
+void TransportRig::expectOutcome(const Operation &operation, const QString &text)
+{
+    QCOMPARE(operation(*subject), text.isEmpty());
+    QCOMPARE(texts(), text.isEmpty() ? QStringList() : QStringList{text});
+    QCOMPARE(frames().isEmpty(), !text.isEmpty());
+}
+
+void TransportRig::addBoardRows()
+{
+    QTest::addColumn<QString>("board");
+    QTest::newRow("atmel") << QString("atmel");
+    QTest::newRow("stm32") << QString("stm32");
 }

@@ -39,6 +39,15 @@ public:
     // Every libusb context, handle and claim the transport took is undone.
     bool usbBalanced() const;
 
+    // Runs an operation that must succeed and compares the frames it sent;
+    // nothing may be reported and no USB resource left open.
+    void expectFrames(const Operation &operation, const QList<QByteArray> &expected);
+    // Runs an operation that, with an empty text, must succeed; otherwise it
+    // must fail with that text alone before sending anything.
+    void expectOutcome(const Operation &operation, const QString &text);
+    // A test column "board" with the rows "atmel" and "stm32".
+    static void addBoardRows();
+
     // Replies after the first `goodRepliesFirst` correct ones get `fault`.
     void setFault(Fault fault, int goodRepliesFirst = 0);
 

@@ -149,11 +149,7 @@ private slots:
         QFETCH(QString, board);
         QFETCH(Operation, operation);
         QFETCH(QList<QByteArray>, expected);
-        Rig rig(chip(board));
-        QVERIFY(operation(rig.transport()));
-        QCOMPARE(rig.frames(), expected);
-        QCOMPARE(rig.texts(), QStringList());
-        QVERIFY(rig.usbBalanced());
+        Rig(chip(board)).expectFrames(operation, expected);
     }
 
     // Each Part's bounds: an empty text means accepted.
@@ -188,17 +184,12 @@ private slots:
         QFETCH(QString, board);
         QFETCH(Operation, operation);
         QFETCH(QString, text);
-        Rig rig(chip(board));
-        QCOMPARE(operation(rig.transport()), text.isEmpty());
-        QCOMPARE(rig.texts(), text.isEmpty() ? QStringList() : QStringList{text});
-        QCOMPARE(rig.frames().isEmpty(), !text.isEmpty());
+        Rig(chip(board)).expectOutcome(operation, text);
     }
 
     void valuesTravel_data()
     {
-        QTest::addColumn<QString>("board");
-        QTest::newRow("atmel") << "atmel";
-        QTest::newRow("stm32") << "stm32";
+        Rig::addBoardRows();
     }
 
     void valuesTravel()

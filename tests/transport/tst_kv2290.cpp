@@ -112,7 +112,7 @@ class tst_kv2290 : public QObject
 private slots:
     void frames_data()
     {
-        QTest::addColumn<QString>("chipName");
+        QTest::addColumn<QString>("board");
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<QList<QByteArray>>("expected");
         const QString atmel = "atmel", stm32 = "stm32", kv2270 = "kv2270";
@@ -157,27 +157,23 @@ private slots:
 
     void frames()
     {
-        QFETCH(QString, chipName);
+        QFETCH(QString, board);
         QFETCH(Operation, operation);
         QFETCH(QList<QByteArray>, expected);
-        if (chipName == "kv2270") {
+        if (board == "kv2270") {
             Kv2270Rig rig;
             QVERIFY(operation(rig.transport));
             QCOMPARE(rig.link.frames(), expected);
             QVERIFY(rig.messages.isEmpty());
             return;
         }
-        Rig rig(chip(chipName));
-        QVERIFY(operation(rig.transport()));
-        QCOMPARE(rig.frames(), expected);
-        QCOMPARE(rig.texts(), QStringList());
-        QVERIFY(rig.usbBalanced());
+        Rig(chip(board)).expectFrames(operation, expected);
     }
 
     // An empty text means accepted.
     void kv2290Bounds_data()
     {
-        QTest::addColumn<QString>("chipName");
+        QTest::addColumn<QString>("board");
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<QString>("text");
         const QString noReg = "Error: Register does not exist";
@@ -193,26 +189,21 @@ private slots:
 
     void kv2290Bounds()
     {
-        QFETCH(QString, chipName);
+        QFETCH(QString, board);
         QFETCH(Operation, operation);
         QFETCH(QString, text);
-        Rig rig(chip(chipName));
-        QCOMPARE(operation(rig.transport()), text.isEmpty());
-        QCOMPARE(rig.texts(), text.isEmpty() ? QStringList() : QStringList{text});
-        QCOMPARE(rig.frames().isEmpty(), !text.isEmpty());
+        Rig(chip(board)).expectOutcome(operation, text);
     }
 
     void kv2290ValuesTravel_data()
     {
-        QTest::addColumn<QString>("chipName");
-        QTest::newRow("atmel") << "atmel";
-        QTest::newRow("stm32") << "stm32";
+        Rig::addBoardRows();
     }
 
     void kv2290ValuesTravel()
     {
-        QFETCH(QString, chipName);
-        Rig rig(chip(chipName));
+        QFETCH(QString, board);
+        Rig rig(chip(board));
         canal &t = rig.transport();
         QByteArray values;
         for (int i = 0; i < 60; ++i)
