@@ -108,3 +108,29 @@ void TransportRig::addBoardRows()
     QTest::newRow("atmel") << QString("atmel");
     QTest::newRow("stm32") << QString("stm32");
 }
+
+TransportRig::Operation TransportRig::readOne(int map, int reg)
+{
+    return [=](canal &t) {
+        quint8 v = 0;
+        return t.readRegister(quint8(map), reg, &v);
+    };
+}
+
+TransportRig::Operation TransportRig::writeOne(int map, int reg, quint8 value)
+{
+    return [=](canal &t) {
+        quint8 v = value;
+        return t.writeRegister(quint8(map), reg, &v);
+    };
+}
+
+TransportRig::Operation TransportRig::range(bool write, int map, int first, int count)
+{
+    return [=](canal &t) {
+        QByteArray values = counting(count);
+        quint8 *v = bytes(values);
+        return write ? t.writeRegisterAutoInc(quint8(map), first, count, v)
+                     : t.readRegisterAutoInc(quint8(map), first, count, &v);
+    };
+}

@@ -51,6 +51,12 @@ public:
     // Replies after the first `goodRepliesFirst` correct ones get `fault`.
     void setFault(Fault fault, int goodRepliesFirst = 0);
 
+    // Operations with buffers of their own; a range writes, or reads over,
+    // the values 1, 2, 3, ...
+    static Operation readOne(int map, int reg);
+    static Operation writeOne(int map, int reg, quint8 value);
+    static Operation range(bool write, int map, int first, int count);
+
     // Bytes from hexadecimal text, blanks allowed.
     static QByteArray hex(const char *text) { return QByteArray::fromHex(text); }
     static quint8 *bytes(QByteArray &array) { return reinterpret_cast<quint8 *>(array.data()); }

@@ -29,21 +29,7 @@ Rig::Chip chip(const QString &name)
 const QByteArray assertCs = Rig::hex("14");
 const QByteArray releaseCs = Rig::hex("13");
 
-Operation readOne(int map, int reg)
-{
-    return [=](canal &t) {
-        quint8 v = 0;
-        return t.readRegister(quint8(map), reg, &v);
-    };
-}
 
-Operation writeOne(int map, int reg, quint8 value)
-{
-    return [=](canal &t) {
-        quint8 v = value;
-        return t.writeRegister(quint8(map), reg, &v);
-    };
-}
 
 // An entry list of `width`-byte addresses for the given registers, values
 // 0xA0 + k.
@@ -69,14 +55,6 @@ QVector<int> upTo(int count)
     return regs;
 }
 
-Operation range(bool write, int first, int count)
-{
-    return [=](canal &t) {
-        QByteArray values = Rig::counting(count);
-        quint8 *v = Rig::bytes(values);
-        return write ? t.writeRegisterAutoInc(0, first, count, v) : t.readRegisterAutoInc(0, first, count, &v);
-    };
-}
 
 // The Atmel frame reading registers first, first + 1, ... as a list.
 QByteArray reversedReads(int first, int count, char filler)
@@ -108,11 +86,11 @@ private slots:
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<QList<QByteArray>>("expected");
         const QString atmel = "atmel", stm32 = "stm32";
-        QTest::newRow("atmel: read 5") << atmel << readOne(0, 5)
+        QTest::newRow("atmel: read 5") << atmel << Rig::readOne(0, 5)
             << QList<QByteArray>{assertCs, Rig::hex("1202A100"), releaseCs};
-        QTest::newRow("atmel: read 89 of map 3") << atmel << readOne(3, 89)
+        QTest::newRow("atmel: read 89 of map 3") << atmel << Rig::readOne(3, 89)
             << QList<QByteArray>{assertCs, Rig::hex("12029B03"), releaseCs};
-        QTest::newRow("atmel: write 3A to 5") << atmel << writeOne(0, 5, 0x3A)
+        QTest::newRow("atmel: write 3A to 5") << atmel << Rig::writeOne(0, 5, 0x3A)
             << QList<QByteArray>{assertCs, Rig::hex("1202A05C"), releaseCs};
         QTest::newRow("atmel: list read of 0 and 2") << atmel << listOf(false, 1, {0, 2})
             << QList<QByteArray>{assertCs, Rig::hex("120401FF41FF"), releaseCs};
@@ -122,20 +100,20 @@ private slots:
             << QList<QByteArray>{assertCs, reversedReads(0, 15, 0), reversedReads(15, 1, char(0xFF)), releaseCs};
         QTest::newRow("atmel: list write of 30") << atmel << listOf(true, 1, upTo(30))
             << QList<QByteArray>{reversedWrites(0, 15), reversedWrites(15, 15), Rig::hex("1200")};
-        QTest::newRow("atmel: range read of 3 from 10") << atmel << range(false, 10, 3)
+        QTest::newRow("atmel: range read of 3 from 10") << atmel << Rig::range(false, 0, 10, 3)
             << QList<QByteArray>{assertCs, Rig::hex("120651FFD1FF31FF"), releaseCs};
-        QTest::newRow("atmel: range write of 3 from 10") << atmel << range(true, 10, 3)
+        QTest::newRow("atmel: range write of 3 from 10") << atmel << Rig::range(true, 0, 10, 3)
             << QList<QByteArray>{Rig::hex("12065080D04030C0")};
-        QTest::newRow("stm32: read 0x105") << stm32 << readOne(0, 0x105) << QList<QByteArray>{Rig::hex("1203810500")};
-        QTest::newRow("stm32: write 3C to 0x105") << stm32 << writeOne(0, 0x105, 0x3C)
+        QTest::newRow("stm32: read 0x105") << stm32 << Rig::readOne(0, 0x105) << QList<QByteArray>{Rig::hex("1203810500")};
+        QTest::newRow("stm32: write 3C to 0x105") << stm32 << Rig::writeOne(0, 0x105, 0x3C)
             << QList<QByteArray>{Rig::hex("120301053C")};
         QTest::newRow("stm32: list read of 0x100 and 0x101") << stm32 << listOf(false, 2, {0x100, 0x101})
             << QList<QByteArray>{Rig::hex("12068100008101 00")};
         QTest::newRow("stm32: list write of 0x100") << stm32 << listOf(true, 2, {0x100})
             << QList<QByteArray>{Rig::hex("12030100A0")};
-        QTest::newRow("stm32: range read of 29") << stm32 << range(false, 0, 29)
+        QTest::newRow("stm32: range read of 29") << stm32 << Rig::range(false, 0, 0, 29)
             << QList<QByteArray>{Rig::hex("121EC000") + QByteArray(28, '\0'), Rig::hex("1203C01C00")};
-        QTest::newRow("stm32: range write of 25") << stm32 << range(true, 0, 25)
+        QTest::newRow("stm32: range write of 25") << stm32 << Rig::range(true, 0, 0, 25)
             << QList<QByteArray>{Rig::hex("121A4000") + Rig::counting(24), Rig::hex("1203401819")};
     }
 
@@ -157,22 +135,22 @@ private slots:
         const QString atmel = "atmel", stm32 = "stm32";
         const QString noReg = "Error: Register does not exist";
         const QString noMap = "Error: Map does not exist";
-        QTest::newRow("atmel: read 90") << atmel << readOne(0, 90) << noReg;
-        QTest::newRow("atmel: read -1") << atmel << readOne(0, -1) << noReg;
-        QTest::newRow("atmel: write 127") << atmel << writeOne(0, 127, 1) << QString();
-        QTest::newRow("atmel: write 128") << atmel << writeOne(0, 128, 1) << noReg;
-        QTest::newRow("atmel: write 290") << atmel << writeOne(0, 290, 1) << noReg;
-        QTest::newRow("atmel: write map 1") << atmel << writeOne(1, 0, 1) << noMap;
-        QTest::newRow("atmel: range read to 127") << atmel << range(false, 125, 3) << QString();
-        QTest::newRow("atmel: range read to 128") << atmel << range(false, 126, 3) << noReg;
-        QTest::newRow("atmel: range write to 128") << atmel << range(true, 126, 3) << noReg;
+        QTest::newRow("atmel: read 90") << atmel << Rig::readOne(0, 90) << noReg;
+        QTest::newRow("atmel: read -1") << atmel << Rig::readOne(0, -1) << noReg;
+        QTest::newRow("atmel: write 127") << atmel << Rig::writeOne(0, 127, 1) << QString();
+        QTest::newRow("atmel: write 128") << atmel << Rig::writeOne(0, 128, 1) << noReg;
+        QTest::newRow("atmel: write 290") << atmel << Rig::writeOne(0, 290, 1) << noReg;
+        QTest::newRow("atmel: write map 1") << atmel << Rig::writeOne(1, 0, 1) << noMap;
+        QTest::newRow("atmel: range read to 127") << atmel << Rig::range(false, 0, 125, 3) << QString();
+        QTest::newRow("atmel: range read to 128") << atmel << Rig::range(false, 0, 126, 3) << noReg;
+        QTest::newRow("atmel: range write to 128") << atmel << Rig::range(true, 0, 126, 3) << noReg;
         QTest::newRow("atmel: list of none") << atmel << listOf(false, 1, {}) << "Error: Registernumber incorrect";
-        QTest::newRow("stm32: read 290") << stm32 << readOne(0, 290) << QString();
-        QTest::newRow("stm32: read 291") << stm32 << readOne(0, 291) << noReg;
-        QTest::newRow("stm32: write 291") << stm32 << writeOne(0, 291, 1) << noReg;
-        QTest::newRow("stm32: read map 1") << stm32 << readOne(1, 0) << noMap;
-        QTest::newRow("stm32: range to 289") << stm32 << range(true, 280, 10) << QString();
-        QTest::newRow("stm32: range to 290") << stm32 << range(false, 281, 10) << noReg;
+        QTest::newRow("stm32: read 290") << stm32 << Rig::readOne(0, 290) << QString();
+        QTest::newRow("stm32: read 291") << stm32 << Rig::readOne(0, 291) << noReg;
+        QTest::newRow("stm32: write 291") << stm32 << Rig::writeOne(0, 291, 1) << noReg;
+        QTest::newRow("stm32: read map 1") << stm32 << Rig::readOne(1, 0) << noMap;
+        QTest::newRow("stm32: range to 289") << stm32 << Rig::range(true, 0, 280, 10) << QString();
+        QTest::newRow("stm32: range to 290") << stm32 << Rig::range(false, 0, 281, 10) << noReg;
         QTest::newRow("stm32: list of none") << stm32 << listOf(true, 2, {}) << noReg;
     }
 
@@ -220,11 +198,11 @@ private slots:
         QTest::addColumn<int>("goodReplies");
         QTest::addColumn<int>("frameCount");
         QTest::addColumn<QString>("text");
-        QTest::newRow("read frame refused") << readOne(0, 5) << 1 << 3 << "Error: UsbTransaction";
+        QTest::newRow("read frame refused") << Rig::readOne(0, 5) << 1 << 3 << "Error: UsbTransaction";
         QTest::newRow("list read frame refused") << listOf(false, 1, upTo(20)) << 1 << 3 << "Error: UsbTransaction";
-        QTest::newRow("write: assert refused") << writeOne(0, 5, 1) << 0 << 2 << "Error: UsbTransaction (CS)";
-        QTest::newRow("write frame refused") << writeOne(0, 5, 1) << 1 << 3 << "Error: UsbTransaction";
-        QTest::newRow("write: releaseCs refused") << writeOne(0, 5, 1) << 2 << 3 << "Error: UsbTransaction (NCS)";
+        QTest::newRow("write: assert refused") << Rig::writeOne(0, 5, 1) << 0 << 2 << "Error: UsbTransaction (CS)";
+        QTest::newRow("write frame refused") << Rig::writeOne(0, 5, 1) << 1 << 3 << "Error: UsbTransaction";
+        QTest::newRow("write: releaseCs refused") << Rig::writeOne(0, 5, 1) << 2 << 3 << "Error: UsbTransaction (NCS)";
     }
 
     void atmelChipSelect()

@@ -60,38 +60,9 @@ Operation readList(int first, int count)
     };
 }
 
-Operation readRange(int first, int count)
-{
-    return [=](canal &t) {
-        QByteArray values(count, '\0');
-        quint8 *v = Rig::bytes(values);
-        return t.readRegisterAutoInc(0, first, count, &v);
-    };
-}
 
-Operation writeRange(int first, int count)
-{
-    return [=](canal &t) {
-        QByteArray values = Rig::counting(count);
-        return t.writeRegisterAutoInc(0, first, count, Rig::bytes(values));
-    };
-}
 
-Operation readOne(int map, int reg)
-{
-    return [=](canal &t) {
-        quint8 v = 0;
-        return t.readRegister(quint8(map), reg, &v);
-    };
-}
 
-Operation writeOne(int reg, quint8 value)
-{
-    return [=](canal &t) {
-        quint8 v = value;
-        return t.writeRegister(0, reg, &v);
-    };
-}
 }
 
 class tst_kv2240 : public QObject
@@ -107,9 +78,9 @@ private slots:
         const QByteArray zeros28(28, '\0');
         for (const char *board : {"atmel", "stm32"}) {
             const QString b = board;
-            QTest::addRow("%s: read 0x105", board) << b << readOne(0, 0x105) << QList<QByteArray>{Rig::hex("1503810500")};
-            QTest::addRow("%s: write 3C to 0x105", board) << b << writeOne(0x105, 0x3C) << QList<QByteArray>{Rig::hex("150301053C")};
-            QTest::addRow("%s: range read 0 to 63", board) << b << readRange(0, 64)
+            QTest::addRow("%s: read 0x105", board) << b << Rig::readOne(0, 0x105) << QList<QByteArray>{Rig::hex("1503810500")};
+            QTest::addRow("%s: write 3C to 0x105", board) << b << Rig::writeOne(0, 0x105, 0x3C) << QList<QByteArray>{Rig::hex("150301053C")};
+            QTest::addRow("%s: range read 0 to 63", board) << b << Rig::range(false, 0, 0, 64)
                 << QList<QByteArray>{Rig::hex("151EC000") + zeros28, Rig::hex("151EC01C") + zeros28,
                                      Rig::hex("150AC038") + QByteArray(8, '\0')};
             QTest::addRow("%s: list read of 10", board) << b << readList(0, 10)
@@ -117,17 +88,17 @@ private slots:
             QTest::addRow("%s: list read of 11", board) << b << readList(0x100, 11)
                 << QList<QByteArray>{listFrame(entries(0x100, 10), 0x80), Rig::hex("1503810A00")};
         }
-        QTest::newRow("atmel: range read of 3 from 5") << QString("atmel") << readRange(5, 3)
+        QTest::newRow("atmel: range read of 3 from 5") << QString("atmel") << Rig::range(false, 0, 5, 3)
             << QList<QByteArray>{Rig::hex("1505C005000000")};
-        QTest::newRow("atmel: range read of 29") << QString("atmel") << readRange(0, 29)
+        QTest::newRow("atmel: range read of 29") << QString("atmel") << Rig::range(false, 0, 0, 29)
             << QList<QByteArray>{Rig::hex("151EC000") + zeros28, Rig::hex("1503C01C00")};
-        QTest::newRow("atmel: range read from 1000") << QString("atmel") << readRange(1000, 300)
+        QTest::newRow("atmel: range read from 1000") << QString("atmel") << Rig::range(false, 0, 1000, 300)
             << rangeFrames(0xC0, 1000, QByteArray(300, '\0'), 28);
-        QTest::newRow("atmel: range write of 64") << QString("atmel") << writeRange(0, 64)
+        QTest::newRow("atmel: range write of 64") << QString("atmel") << Rig::range(true, 0, 0, 64)
             << rangeFrames(0x40, 0, Rig::counting(64), 28);
-        QTest::newRow("stm32: range write of 64") << QString("stm32") << writeRange(0, 64)
+        QTest::newRow("stm32: range write of 64") << QString("stm32") << Rig::range(true, 0, 0, 64)
             << rangeFrames(0x40, 0, Rig::counting(64), 24);
-        QTest::newRow("stm32: range write of 25") << QString("stm32") << writeRange(0, 25)
+        QTest::newRow("stm32: range write of 25") << QString("stm32") << Rig::range(true, 0, 0, 25)
             << QList<QByteArray>{rangeFrames(0x40, 0, Rig::counting(24), 24).first(), Rig::hex("15034018") + char(25)};
         QTest::newRow("atmel: list write of 20 closes empty") << QString("atmel") << Operation([](canal &t) {
             QByteArray list = entries(0, 20);
@@ -161,20 +132,20 @@ private slots:
         const QString noReg = "Error: Register does not exist";
         for (const char *board : {"atmel", "stm32"}) {
             const QString b = board;
-            QTest::addRow("%s: read 291", board) << b << readOne(0, 291) << QString();
-            QTest::addRow("%s: read 292", board) << b << readOne(0, 292) << noReg;
-            QTest::addRow("%s: read -1", board) << b << readOne(0, -1) << noReg;
-            QTest::addRow("%s: read map 1", board) << b << readOne(1, 0) << "Error: Map does not exist";
-            QTest::addRow("%s: write 291", board) << b << writeOne(291, 1) << QString();
-            QTest::addRow("%s: write 292", board) << b << writeOne(292, 1) << noReg;
-            QTest::addRow("%s: range write at 290", board) << b << writeRange(290, 1) << QString();
-            QTest::addRow("%s: range write at 291", board) << b << writeRange(291, 1) << noReg;
-            QTest::addRow("%s: range read from -1", board) << b << readRange(-1, 2) << noReg;
+            QTest::addRow("%s: read 291", board) << b << Rig::readOne(0, 291) << QString();
+            QTest::addRow("%s: read 292", board) << b << Rig::readOne(0, 292) << noReg;
+            QTest::addRow("%s: read -1", board) << b << Rig::readOne(0, -1) << noReg;
+            QTest::addRow("%s: read map 1", board) << b << Rig::readOne(1, 0) << "Error: Map does not exist";
+            QTest::addRow("%s: write 291", board) << b << Rig::writeOne(0, 291, 1) << QString();
+            QTest::addRow("%s: write 292", board) << b << Rig::writeOne(0, 292, 1) << noReg;
+            QTest::addRow("%s: range write at 290", board) << b << Rig::range(true, 0, 290, 1) << QString();
+            QTest::addRow("%s: range write at 291", board) << b << Rig::range(true, 0, 291, 1) << noReg;
+            QTest::addRow("%s: range read from -1", board) << b << Rig::range(false, 0, -1, 2) << noReg;
         }
-        QTest::newRow("atmel: range read to 1372") << QString("atmel") << readRange(1000, 373) << QString();
-        QTest::newRow("atmel: range read to 1373") << QString("atmel") << readRange(1000, 374) << noReg;
-        QTest::newRow("stm32: range read to 290") << QString("stm32") << readRange(0, 291) << QString();
-        QTest::newRow("stm32: range read from 1000") << QString("stm32") << readRange(1000, 300) << noReg;
+        QTest::newRow("atmel: range read to 1372") << QString("atmel") << Rig::range(false, 0, 1000, 373) << QString();
+        QTest::newRow("atmel: range read to 1373") << QString("atmel") << Rig::range(false, 0, 1000, 374) << noReg;
+        QTest::newRow("stm32: range read to 290") << QString("stm32") << Rig::range(false, 0, 0, 291) << QString();
+        QTest::newRow("stm32: range read from 1000") << QString("stm32") << Rig::range(false, 0, 1000, 300) << noReg;
         QTest::newRow("atmel: list of none") << QString("atmel") << readList(0, 0) << "Error: Registernumber incorrect";
         QTest::newRow("stm32: list of none") << QString("stm32") << readList(0, 0) << noReg;
     }
@@ -305,8 +276,8 @@ private slots:
     void stm32RangesNameClosedPort_data()
     {
         QTest::addColumn<Operation>("operation");
-        QTest::newRow("range read") << readRange(0, 4);
-        QTest::newRow("range write") << writeRange(0, 4);
+        QTest::newRow("range read") << Rig::range(false, 0, 0, 4);
+        QTest::newRow("range write") << Rig::range(true, 0, 0, 4);
     }
 
     void stm32RangesNameClosedPort()

@@ -43,21 +43,7 @@ struct Kv2270Rig {
     }
 };
 
-Operation readOne(int map, int reg)
-{
-    return [=](canal &t) {
-        quint8 v = 0;
-        return t.readRegister(quint8(map), reg, &v);
-    };
-}
 
-Operation writeOne(int map, int reg, quint8 value)
-{
-    return [=](canal &t) {
-        quint8 v = value;
-        return t.writeRegister(quint8(map), reg, &v);
-    };
-}
 
 // A two-byte entry list: registers and values.
 Operation list(bool write, const QByteArray &entries)
@@ -78,15 +64,6 @@ QByteArray entriesFrom(int first, int count)
     return entries;
 }
 
-Operation range(bool write, int map, int first, int count)
-{
-    return [=](canal &t) {
-        QByteArray values = Rig::counting(count);
-        quint8 *v = Rig::bytes(values);
-        return write ? t.writeRegisterAutoInc(quint8(map), first, count, v)
-                     : t.readRegisterAutoInc(quint8(map), first, count, &v);
-    };
-}
 
 // Range frames with `lead` OR-ed into each start address.
 QList<QByteArray> rangeFrames(quint8 lead, int first, const QByteArray &values, int perFrame)
@@ -116,41 +93,41 @@ private slots:
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<QList<QByteArray>>("expected");
         const QString atmel = "atmel", stm32 = "stm32", kv2270 = "kv2270";
-        QTest::newRow("atmel: read 5") << atmel << readOne(0, 5) << QList<QByteArray>{Rig::hex("1502A1FF")};
-        QTest::newRow("atmel: read 0") << atmel << readOne(0, 0) << QList<QByteArray>{Rig::hex("150201FF")};
-        QTest::newRow("atmel: write 0") << atmel << writeOne(0, 0, 7) << QList<QByteArray>{Rig::hex("15020007")};
+        QTest::newRow("atmel: read 5") << atmel << Rig::readOne(0, 5) << QList<QByteArray>{Rig::hex("1502A1FF")};
+        QTest::newRow("atmel: read 0") << atmel << Rig::readOne(0, 0) << QList<QByteArray>{Rig::hex("150201FF")};
+        QTest::newRow("atmel: write 0") << atmel << Rig::writeOne(0, 0, 7) << QList<QByteArray>{Rig::hex("15020007")};
         QTest::newRow("atmel: list read keeps plain addresses") << atmel << list(false, entriesFrom(5, 2))
             << QList<QByteArray>{Rig::hex("150485008600")};
-        QTest::newRow("atmel: range read of 128") << atmel << range(false, 0, 0, 128)
+        QTest::newRow("atmel: range read of 128") << atmel << Rig::range(false, 0, 0, 128)
             << rangeFrames(0xC0, 0, QByteArray(128, '\0'), 29);
-        QTest::newRow("atmel: range write of 30") << atmel << range(true, 0, 16, 30)
+        QTest::newRow("atmel: range write of 30") << atmel << Rig::range(true, 0, 16, 30)
             << rangeFrames(0x40, 16, Rig::counting(30), 29);
-        QTest::newRow("stm32: read 5") << stm32 << readOne(0, 5) << QList<QByteArray>{Rig::hex("15028500")};
-        QTest::newRow("stm32: range read of 30") << stm32 << range(false, 0, 0, 30)
+        QTest::newRow("stm32: read 5") << stm32 << Rig::readOne(0, 5) << QList<QByteArray>{Rig::hex("15028500")};
+        QTest::newRow("stm32: range read of 30") << stm32 << Rig::range(false, 0, 0, 30)
             << QList<QByteArray>{frameOf("151EC0", 29), Rig::hex("1502DD00")};
-        QTest::newRow("stm32: range write of 40") << stm32 << range(true, 0, 0, 40)
+        QTest::newRow("stm32: range write of 40") << stm32 << Rig::range(true, 0, 0, 40)
             << QList<QByteArray>{Rig::hex("151B40") + Rig::counting(26), Rig::hex("150F5A") + Rig::counting(40).mid(26)};
-        QTest::newRow("stm32: range read past 290") << stm32 << range(false, 0, 280, 20)
+        QTest::newRow("stm32: range read past 290") << stm32 << Rig::range(false, 0, 280, 20)
             << rangeFrames(0xC0, 280, QByteArray(20, '\0'), 29);
-        QTest::newRow("kv2270: read 0") << kv2270 << readOne(0, 0) << QList<QByteArray>{Rig::hex("15021800")};
-        QTest::newRow("kv2270: read 16") << kv2270 << readOne(0, 16) << QList<QByteArray>{Rig::hex("1503900000")};
-        QTest::newRow("kv2270: read 5 of map 2") << kv2270 << readOne(2, 5) << QList<QByteArray>{Rig::hex("1503852000")};
-        QTest::newRow("kv2270: write 0") << kv2270 << writeOne(0, 0, 0x77) << QList<QByteArray>{Rig::hex("150404770000")};
-        QTest::newRow("kv2270: write 20") << kv2270 << writeOne(0, 20, 0x77) << QList<QByteArray>{Rig::hex("1504940C7700")};
-        QTest::newRow("kv2270: write 3 of map 1") << kv2270 << writeOne(1, 3, 0x77) << QList<QByteArray>{Rig::hex("1504831C7700")};
+        QTest::newRow("kv2270: read 0") << kv2270 << Rig::readOne(0, 0) << QList<QByteArray>{Rig::hex("15021800")};
+        QTest::newRow("kv2270: read 16") << kv2270 << Rig::readOne(0, 16) << QList<QByteArray>{Rig::hex("1503900000")};
+        QTest::newRow("kv2270: read 5 of map 2") << kv2270 << Rig::readOne(2, 5) << QList<QByteArray>{Rig::hex("1503852000")};
+        QTest::newRow("kv2270: write 0") << kv2270 << Rig::writeOne(0, 0, 0x77) << QList<QByteArray>{Rig::hex("150404770000")};
+        QTest::newRow("kv2270: write 20") << kv2270 << Rig::writeOne(0, 20, 0x77) << QList<QByteArray>{Rig::hex("1504940C7700")};
+        QTest::newRow("kv2270: write 3 of map 1") << kv2270 << Rig::writeOne(1, 3, 0x77) << QList<QByteArray>{Rig::hex("1504831C7700")};
         QTest::newRow("kv2270: list read of 11") << kv2270 << list(false, entriesFrom(0, 11))
             << QList<QByteArray>{Rig::hex("1514 8000810082008300840085008600870088008900"), Rig::hex("15028A00")};
         QTest::newRow("kv2270: list write as entries") << kv2270 << list(true, Rig::hex("0311 1422"))
             << QList<QByteArray>{Rig::hex("15041C110000"), Rig::hex("1504940C2200")};
-        QTest::newRow("kv2270: range write over 0 to 17") << kv2270 << range(true, 0, 0, 18)
+        QTest::newRow("kv2270: range write over 0 to 17") << kv2270 << Rig::range(true, 0, 0, 18)
             << QList<QByteArray>{Rig::hex("151304") + Rig::counting(16) + Rig::hex("0000"),
                                  Rig::hex("1504900C1100"), Rig::hex("1504910C1200")};
-        QTest::newRow("kv2270: range write of 2 from 2") << kv2270 << range(true, 0, 2, 2)
+        QTest::newRow("kv2270: range write of 2 from 2") << kv2270 << Rig::range(true, 0, 2, 2)
             << QList<QByteArray>{Rig::hex("150414010000"), Rig::hex("15041C020000")};
-        QTest::newRow("kv2270: range read of map 0") << kv2270 << range(false, 0, 5, 3)
+        QTest::newRow("kv2270: range read of map 0") << kv2270 << Rig::range(false, 0, 5, 3)
             << QList<QByteArray>{frameOf("151100", 16), frameOf("151E9000", 28), frameOf("151EAC00", 28),
                                  frameOf("151EC800", 28), frameOf("151EE400", 28)};
-        QTest::newRow("kv2270: range read of map 1") << kv2270 << range(false, 1, 0, 128)
+        QTest::newRow("kv2270: range read of map 1") << kv2270 << Rig::range(false, 1, 0, 128)
             << QList<QByteArray>{frameOf("151E8010", 28), frameOf("151E9C10", 28), frameOf("151EB810", 28),
                                  frameOf("151ED410", 28), frameOf("1512F010", 16)};
     }
@@ -177,14 +154,14 @@ private slots:
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<QString>("text");
         const QString noReg = "Error: Register does not exist";
-        QTest::newRow("atmel: read -1 as FF") << "atmel" << readOne(0, -1) << QString();
-        QTest::newRow("atmel: range read to 289") << "atmel" << range(false, 0, 280, 10) << QString();
-        QTest::newRow("atmel: range read to 290") << "atmel" << range(false, 0, 281, 10) << noReg;
-        QTest::newRow("atmel: range write to 290") << "atmel" << range(true, 0, 281, 10) << noReg;
-        QTest::newRow("stm32: read -1") << "stm32" << readOne(0, -1) << noReg;
-        QTest::newRow("stm32: range read from -1") << "stm32" << range(false, 0, -1, 2) << noReg;
-        QTest::newRow("stm32: range read of none") << "stm32" << range(false, 0, 0, 0) << noReg;
-        QTest::newRow("stm32: range read map 1") << "stm32" << range(false, 1, 0, 1) << "Error: Map does not exist";
+        QTest::newRow("atmel: read -1 as FF") << "atmel" << Rig::readOne(0, -1) << QString();
+        QTest::newRow("atmel: range read to 289") << "atmel" << Rig::range(false, 0, 280, 10) << QString();
+        QTest::newRow("atmel: range read to 290") << "atmel" << Rig::range(false, 0, 281, 10) << noReg;
+        QTest::newRow("atmel: range write to 290") << "atmel" << Rig::range(true, 0, 281, 10) << noReg;
+        QTest::newRow("stm32: read -1") << "stm32" << Rig::readOne(0, -1) << noReg;
+        QTest::newRow("stm32: range read from -1") << "stm32" << Rig::range(false, 0, -1, 2) << noReg;
+        QTest::newRow("stm32: range read of none") << "stm32" << Rig::range(false, 0, 0, 0) << noReg;
+        QTest::newRow("stm32: range read map 1") << "stm32" << Rig::range(false, 1, 0, 1) << "Error: Map does not exist";
     }
 
     void kv2290Bounds()
@@ -224,8 +201,8 @@ private slots:
     {
         Rig rig(chip("stm32"));
         rig.transport().deviceName = "/dev/kv-no-such-port";
-        QVERIFY(!range(false, 0, 0, 4)(rig.transport()));
-        QVERIFY(!range(true, 0, 0, 4)(rig.transport()));
+        QVERIFY(!Rig::range(false, 0, 0, 4)(rig.transport()));
+        QVERIFY(!Rig::range(true, 0, 0, 4)(rig.transport()));
         QCOMPARE(rig.texts(), QStringList({"Error: OpenSerial", "Error: OpenSerial"}));
     }
 
@@ -233,15 +210,15 @@ private slots:
     void kv2270Refusals_data()
     {
         QTest::addColumn<Operation>("operation");
-        QTest::newRow("read 128") << readOne(0, 128);
-        QTest::newRow("read -1") << readOne(0, -1);
-        QTest::newRow("write 128") << writeOne(0, 128, 1);
-        QTest::newRow("write 255 of map 1") << writeOne(1, 255, 1);
-        QTest::newRow("write -1") << writeOne(0, -1, 1);
+        QTest::newRow("read 128") << Rig::readOne(0, 128);
+        QTest::newRow("read -1") << Rig::readOne(0, -1);
+        QTest::newRow("write 128") << Rig::writeOne(0, 128, 1);
+        QTest::newRow("write 255 of map 1") << Rig::writeOne(1, 255, 1);
+        QTest::newRow("write -1") << Rig::writeOne(0, -1, 1);
         QTest::newRow("list write naming 0x80") << list(true, Rig::hex("0101 8002"));
-        QTest::newRow("range read past 127") << range(false, 0, 100, 29);
-        QTest::newRow("range read from -1") << range(false, 0, -1, 2);
-        QTest::newRow("range write past 127") << range(true, 0, 127, 2);
+        QTest::newRow("range read past 127") << Rig::range(false, 0, 100, 29);
+        QTest::newRow("range read from -1") << Rig::range(false, 0, -1, 2);
+        QTest::newRow("range write past 127") << Rig::range(true, 0, 127, 2);
     }
 
     void kv2270Refusals()
@@ -258,13 +235,13 @@ private slots:
     void kv2270SilentBoard_data()
     {
         QTest::addColumn<Operation>("operation");
-        QTest::newRow("read") << readOne(0, 3);
-        QTest::newRow("long read") << readOne(1, 3);
-        QTest::newRow("write") << writeOne(0, 3, 1);
+        QTest::newRow("read") << Rig::readOne(0, 3);
+        QTest::newRow("long read") << Rig::readOne(1, 3);
+        QTest::newRow("write") << Rig::writeOne(0, 3, 1);
         QTest::newRow("list write") << list(true, Rig::hex("0311"));
         QTest::newRow("list read") << list(false, entriesFrom(0, 3));
-        QTest::newRow("range read") << range(false, 0, 0, 4);
-        QTest::newRow("range write") << range(true, 0, 0, 16);
+        QTest::newRow("range read") << Rig::range(false, 0, 0, 4);
+        QTest::newRow("range write") << Rig::range(true, 0, 0, 16);
     }
 
     void kv2270SilentBoard()
