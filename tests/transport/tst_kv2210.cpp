@@ -221,16 +221,6 @@ private slots:
         QCOMPARE(rig.texts(), QStringList{text});
         QVERIFY(rig.usbBalanced());
     }
-
-    void atmelFailedReadKeepsValue()
-    {
-        Rig rig(chip("atmel"));
-        rig.model().setValue(5, 0x42);
-        rig.setFault(Rig::Fault::Short, 1);
-        quint8 value = 0x99;
-        QVERIFY(!rig.transport().readRegister(0, 5, &value));
-        QCOMPARE(value, quint8(0x99));
-    }
 };
 
 KV_TEST_MAIN(tst_kv2210)

@@ -272,22 +272,6 @@ private slots:
         QCOMPARE(rig.texts(), QStringList{"Error: UsbTransaction"});
         QVERIFY(rig.usbBalanced());
     }
-
-    void stm32RangesNameClosedPort_data()
-    {
-        QTest::addColumn<Operation>("operation");
-        QTest::newRow("range read") << Rig::range(false, 0, 0, 4);
-        QTest::newRow("range write") << Rig::range(true, 0, 0, 4);
-    }
-
-    void stm32RangesNameClosedPort()
-    {
-        QFETCH(Operation, operation);
-        Rig rig(chip("stm32"));
-        rig.transport().deviceName = "/dev/kv-no-such-port";
-        QVERIFY(!operation(rig.transport()));
-        QCOMPARE(rig.texts(), QStringList{"Error: OpenSerial"});
-    }
 };
 
 KV_TEST_MAIN(tst_kv2240)

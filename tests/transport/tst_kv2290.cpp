@@ -289,24 +289,6 @@ private slots:
         QCOMPARE(rig.model.value(2, 0x40), quint8(0x22));
         QVERIFY(rig.messages.isEmpty());
     }
-
-    void kv2270GroupOrder_data()
-    {
-        QTest::addColumn<int>("reg");
-        QTest::addColumn<int>("position");
-        QTest::newRow("0") << 0 << 3;
-        QTest::newRow("1") << 1 << 2;
-        QTest::newRow("3") << 3 << 0;
-        QTest::newRow("4") << 4 << 7;
-        QTest::newRow("127") << 127 << 124;
-    }
-
-    void kv2270GroupOrder()
-    {
-        QFETCH(int, reg);
-        QFETCH(int, position);
-        QCOMPARE(KV2270_stm32_API::groupPosition(reg), position);
-    }
 };
 
 KV_TEST_MAIN(tst_kv2290)
