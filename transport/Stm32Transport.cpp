@@ -75,6 +75,8 @@ bool Stm32Transport::writeRegisterAutoInc(quint8 map, int first, int count, quin
     QMutexLocker guard(&lock);
     if (!acceptRequest(map, rangeHolds(first, count, dialect().writeRangeEnd)))
         return false;
+    if (dialect().rangeWriteFrame == 0)
+        return writeRangeAsList(first, count, values);
     QSerialPort port;
     return openBoardPort(port, baud)
            && runFrames(frames().rangeWrites(first, values, count), over(port));
