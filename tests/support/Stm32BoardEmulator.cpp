@@ -1,6 +1,7 @@
 #include "Stm32BoardEmulator.h"
 
 Stm32BoardEmulator::Stm32BoardEmulator()
-    : link(&SpiBoardModel::frameLength, [this](const QByteArray &frame) { return model.answer(frame); })
+    : link([this](const QByteArray &pending) { return model.frameLength(pending); },
+           [this](const QByteArray &frame) { return model.answer(frame); })
 {
 }

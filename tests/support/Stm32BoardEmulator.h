@@ -3,8 +3,8 @@
 #include "SpiBoardModel.h"
 
 // An STM32 evaluation board on a fresh pseudo-terminal: open portPath() as
-// the transport's device name. It holds the chip's 128 registers and answers
-// every 0x15 frame with a reply of the frame's length (see SpiBoardModel);
+// the transport's device name. It holds the chip's registers and answers
+// every register frame with a reply of the frame's length (see SpiBoardModel);
 // frames with another lead byte are echoed. Usable from any thread.
 class Stm32BoardEmulator
 {
@@ -20,6 +20,8 @@ public:
     QByteArray registers() const { return model.registers(); }
     void setRegisters(const QByteArray &values) { model.setRegisters(values); }
     void setWriteFrames(SpiBoardModel::WriteFrames kind) { model.setWriteFrames(kind); }
+    void setDialect(const SpiBoardModel::Dialect &dialect) { model.setDialect(dialect); }
+    SpiBoardModel &board() { return model; }
 
     void setFault(Fault fault, int goodRepliesFirst = 0) { link.setFault(fault, goodRepliesFirst); }
     void setPacing(int baud) { link.setPacing(baud); }

@@ -6,6 +6,7 @@
 #include "KV2260_atmel_API.h"
 #include "KV2260_fmc_API.h"
 #include "KV2260_stm32_API.h"
+#include "KV2210_atmel_API.h"
 #include "TestMain.h"
 #include "UmockUsbBed.h"
 
@@ -119,6 +120,30 @@ private slots:
         QVERIFY(!transport->writeRegister(0, 3, &value));
         QCOMPARE(textsOf(*messages), QStringList{"Error: UsbTransaction"});
         QVERIFY(device->seen().contains("release 0"));
+    }
+
+    // One-byte chip-select frames and bit-reversed bytes through real libusb.
+    void siblingChipSelectFrames()
+    {
+        SpiBoardModel::Dialect kv2210;
+        kv2210.command = 0x12;
+        kv2210.bitReversed = true;
+        kv2210.chipSelect = true;
+        board->board().setDialect(kv2210);
+        KV2210_atmel_API sibling;
+        sibling.deviceName = "0105";
+        sibling.replyTimeout = 100;
+        quint8 value = 0x3A;
+        QVERIFY(sibling.writeRegister(0, 5, &value));
+        QCOMPARE(board->registerValue(5), quint8(0x3A));
+        value = 0;
+        QVERIFY(sibling.readRegister(0, 5, &value));
+        QCOMPARE(value, quint8(0x3A));
+        QCOMPARE(board->frames().mid(0, 3),
+                 QList<QByteArray>({QByteArray::fromHex("14"), QByteArray::fromHex("1202A05C"),
+                                    QByteArray::fromHex("13")}));
+        QCOMPARE(device->seen().filter("bulk").mid(0, 6),
+                 QStringList({"bulk 02 1", "bulk 81 1", "bulk 02 4", "bulk 81 4", "bulk 02 1", "bulk 81 1"}));
     }
 
     // A reply that never comes fails the read within the transfer time-out.
