@@ -127,7 +127,9 @@ bool KV2260_atmel_API::sendPacket(int length, quint8 **packet)
         return false;
     }
     quint8 *bytes = *packet;
-    if (usbTransaction(bytes, bytes, length) != length || (length > 0 && bytes[0] != 0))
+    if (usbTransaction(bytes, bytes, length) != length)
+        return transactionFailed(Failure::Silent);
+    if (length > 0 && bytes[0] != 0)
         return transactionFailed();
     closeUsb();
     return true;
@@ -158,7 +160,9 @@ bool KV2260_atmel_API::exchange(const QByteArray &frame, QByteArray &reply)
     reply = QByteArray(frame.size(), '\0');
     const int moved = usbTransaction(reinterpret_cast<quint8 *>(out.data()),
                                      reinterpret_cast<quint8 *>(reply.data()), frame.size());
-    if (moved != frame.size() || reply.at(0) != 0)
+    if (moved != frame.size())
+        return transactionFailed(Failure::Silent);
+    if (reply.at(0) != 0)
         return transactionFailed();
     return true;
 }
@@ -174,11 +178,11 @@ bool KV2260_atmel_API::writeFrames(const QVector<SpiFrames::Frame> &frames)
     return true;
 }
 
-// Ends the connection, then reports the failed frame.
-bool KV2260_atmel_API::transactionFailed()
+// Ends the connection, then reports the failed frame as `kind`.
+bool KV2260_atmel_API::transactionFailed(Failure kind)
 {
     closeUsb();
-    report("ошибка транзакции", "Error: UsbTransaction");
+    report("ошибка транзакции", "Error: UsbTransaction", kind);
     return false;
 }
 

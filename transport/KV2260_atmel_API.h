@@ -26,6 +26,6 @@ private:
     bool connectBoard();
     bool exchange(const QByteArray &frame, QByteArray &reply);
     bool writeFrames(const QVector<SpiFrames::Frame> &frames);
-    bool transactionFailed();
+    bool transactionFailed(Failure kind = Failure::Refused);
     bool rangeError();
 };

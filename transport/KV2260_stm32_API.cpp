@@ -152,7 +152,7 @@ bool KV2260_stm32_API::exchange(QSerialPort &port, const QByteArray &frame, QByt
         return true;
     case Reply::Silent:
         port.close();
-        report("таймаут", "Error: waitForReadyRead");
+        report("таймаут", "Error: waitForReadyRead", Failure::Silent);
         return false;
     case Reply::WrongLength:
         port.close();
