@@ -3,6 +3,7 @@
 #include "MainClass.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,6 +50,9 @@ Report classify(const QString &text)
 }
 
 const quint16 stm32VendorId = 0x0483;
+
+// How often a repeated read looks whether the messages are closed.
+const int messageWaitMs = 50;
 
 bool isSerialPort(const QString &name)
 {
@@ -101,6 +105,9 @@ void MainClass::startCommand(int code, void (MainClass::*command)())
 {
     // A stop request that no command consumed must not cut this one short.
     worker->interrupt = false;
+    // What the board did in an earlier command says nothing about this one.
+    if (service->transport)
+        service->transport->clearFailure();
     progressBar->setValue(0);
     setProgressVisible(true);
     worker->command = code;
@@ -133,7 +140,7 @@ void MainClass::on_action_load_default_triggered()
     if (refuseWhileBusy(Warn))
         return;
     worker->filePath = "default.hex";
-    setWindowTitle("KV2260v2 CE 1.0.2");
+    loadTitle = "KV2260v2 CE 1.0.2";
     startCommand(5, &MainClass::Command_DEFGUI);
 }
 
@@ -143,7 +150,7 @@ void MainClass::on_action_FILEGUI_triggered()
     if (name.isEmpty())
         return;
     worker->filePath = name;
-    setWindowTitle("KV2260v2 CE 1.0.2  " + name);
+    loadTitle = "KV2260v2 CE 1.0.2  " + name;
     startCommand(5, &MainClass::Command_FILEGUI);
 }
 
@@ -220,6 +227,8 @@ void MainClass::error_message(QString text)
         box.setText(text);
         box.exec();
         if (finalReport || !running) {
+            if (finalReport && running)
+                settleReadAfterFailure();
             running = false;
             setProgressVisible(false);
         }
@@ -247,6 +256,9 @@ void MainClass::completeCommand()
     if (mapshowWindow->regMaps.isEmpty())
         return;
     const int code = worker->command;
+    // The title names a file only once it has loaded.
+    if (code == 5 && !loadTitle.isEmpty())
+        setWindowTitle(loadTitle);
     if (code == 1 || code == 5) {
         if (code == 1)
             readChannelStatus();
@@ -278,20 +290,43 @@ void MainClass::completeCommand()
         startCommand(1, &MainClass::Command_ICGUI);
 }
 
-void MainClass::readChannelStatus()
+// A failed command leaves the read action released, so the next press
+// reads at once; only repeated reads of a board that still answers go on.
+void MainClass::settleReadAfterFailure()
 {
-    if (ui->Auto_scan->isChecked()) {
-        for (int channel = 0; channel < 4; ++channel)
-            refreshChannel(channel);
+    const canal *board = service->transport;
+    const bool answered = board && !board->boardLost();
+    if (setting("RepeatRead") != 0 && ui->action_ICGUI->isChecked() && answered) {
+        QTimer::singleShot(setting("AutoPause") * 1000, this, &MainClass::repeatReadAfterMessages);
         return;
     }
-    const QCheckBox *scans[] = {ui->Scan_1, ui->Scan_2, ui->Scan_3, ui->Scan_4};
-    for (int channel = 0; channel < 4; ++channel)
-        if (scans[channel]->isChecked())
-            refreshChannel(channel);
+    ui->action_ICGUI->setChecked(false);
 }
 
-void MainClass::refreshChannel(int channel)
+// The next of the repeated reads waits until the user has closed the
+// messages of the last one: it would otherwise open its own on top of them,
+// without end.
+void MainClass::repeatReadAfterMessages()
+{
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(messageWaitMs, this, &MainClass::repeatReadAfterMessages);
+        return;
+    }
+    on_action_ICGUI_triggered();
+}
+
+// Stops at the first channel whose exchange failed: a board that stopped
+// answering would cost a time-out and a message for every exchange.
+void MainClass::readChannelStatus()
+{
+    const QCheckBox *scans[] = {ui->Scan_1, ui->Scan_2, ui->Scan_3, ui->Scan_4};
+    const bool all = ui->Auto_scan->isChecked();
+    for (int channel = 0; channel < 4; ++channel)
+        if ((all || scans[channel]->isChecked()) && !refreshChannel(channel))
+            return;
+}
+
+bool MainClass::refreshChannel(int channel)
 {
     ui->KV_Ch_StNumSel_KV2260v2_42_2->setCurrentIndex(channel);
     RegMap *map = mapshowWindow->regMaps.value("KV2260v2");
@@ -299,24 +334,27 @@ void MainClass::refreshChannel(int channel)
     // for a failed call runs the event loop.
     canal *board = service->transport;
     if (!map || !board || channel < 0 || channel > 3)
-        return;
+        return true;
     if (board->provides(canal::WriteRegister)) {
         quint8 select = map->wr[ChannelStatus::statusSelectRegister];
-        board->writeRegister(0, ChannelStatus::statusSelectRegister, &select);
+        if (!board->writeRegister(0, ChannelStatus::statusSelectRegister, &select))
+            return false;
     }
     quint8 s9 = 0, s10 = 0;
     board = service->transport;
-    if (!board || !board->provides(canal::ReadRegister)
-        || !board->readRegister(0, ChannelStatus::statusHighRegister, &s10))
-        return;
+    if (!board || !board->provides(canal::ReadRegister))
+        return true;
+    if (!board->readRegister(0, ChannelStatus::statusHighRegister, &s10))
+        return false;
     board = service->transport;
     if (!board || !board->readRegister(0, ChannelStatus::statusLowRegister, &s9))
-        return;
+        return false;
     // Cells of a channel whose reads failed keep their last reading.
     const QStringList texts = ChannelStatus::cellTexts(s9, s10);
     for (int quantity = 0; quantity < texts.size(); ++quantity)
         if (auto *cell = findChild<QLineEdit *>(QString("control_%1_%2").arg(channel + 1).arg(quantity + 1)))
             cell->setText(texts[quantity]);
+    return true;
 }
 
 void MainClass::refreshWidgetsFromMaps()

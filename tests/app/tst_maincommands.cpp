@@ -32,6 +32,7 @@
 
 using Request = void (MainClass::*)();
 Q_DECLARE_METATYPE(Request)
+Q_DECLARE_METATYPE(Stm32BoardEmulator::Fault)
 
 namespace {
 
@@ -235,6 +236,10 @@ private slots:
     void reportsWhileIdle_data();
     void reportsWhileIdle();
     void transportErrorsDoNotEndTheCommand();
+    void failedCommandReleasesReadAction_data();
+    void failedCommandReleasesReadAction();
+    void refusedLoadKeepsTheTitle_data();
+    void refusedLoadKeepsTheTitle();
     void deviceStaysWhileACommandRuns_data();
     void deviceStaysWhileACommandRuns();
     void staleStopRequestIsForgotten_data();
@@ -743,6 +748,90 @@ void MainCommandsTest::transportErrorsDoNotEndTheCommand()
     COMPARE_WIDGETS(regs, true);
 }
 
+// A read that ends in an error leaves the action released, so that one
+// press reads again; only repeated reads of a board that answered (with a
+// reply the transport could not take) go on by themselves.
+void MainCommandsTest::failedCommandReleasesReadAction_data()
+{
+    QTest::addColumn<int>("repeat");
+    QTest::addColumn<Stm32BoardEmulator::Fault>("fault");
+    QTest::addColumn<bool>("goesOn");
+    QTest::newRow("silent board") << 0 << Stm32BoardEmulator::Fault::Silent << false;
+    QTest::newRow("silent board, repeated reads") << 1 << Stm32BoardEmulator::Fault::Silent << false;
+    QTest::newRow("long replies") << 0 << Stm32BoardEmulator::Fault::Long << false;
+    QTest::newRow("long replies, repeated reads") << 1 << Stm32BoardEmulator::Fault::Long << true;
+}
+
+void MainCommandsTest::failedCommandReleasesReadAction()
+{
+    QFETCH(int, repeat);
+    QFETCH(Stm32BoardEmulator::Fault, fault);
+    QFETCH(bool, goesOn);
+    set("RepeatRead", repeat);
+    set("AutoPause", 0);
+    board->setFault(fault);
+    CommandSpies commands(window.get());
+
+    readAction()->setChecked(true);
+    window->on_action_ICGUI_triggered();
+    if (goesOn) {
+        QTRY_VERIFY(commands.readChip.count() >= 2);
+        QVERIFY(readAction()->isChecked());
+        QVERIFY(catcher->texts().contains("Error: Read transaction failed."));
+        readAction()->setChecked(false);
+        window->on_action_ICGUI_triggered();
+        QVERIFY(finished());
+        QTest::qWait(20);
+        QVERIFY(!window->commandRunning());
+        return;
+    }
+    QVERIFY(finished());
+    QVERIFY(catcher->texts().contains("Error: Read transaction failed."));
+    QVERIFY(!readAction()->isChecked());
+    QTest::qWait(20);
+    QCOMPARE(commands.readChip.count(), 1);
+
+    // One press reads the board, which answers again.
+    board->setFault(Stm32BoardEmulator::Fault::None);
+    catcher->clear();
+    readAction()->trigger();
+    QVERIFY(finished());
+    QCOMPARE(commands.readChip.count(), 2);
+    QCOMPARE(catcher->texts(), QStringList());
+}
+
+// The title names a file only once it has loaded.
+void MainCommandsTest::refusedLoadKeepsTheTitle_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("broken line") << "broken.hex" << QByteArray(";KV2260.2\nReg5\tzz\n")
+                                 << "Error: .hex unexpected value at line 2";
+    QTest::newRow("unknown map") << "other.hex" << QByteArray(";KV2270.2\nReg5\t1F\n")
+                                 << "Error: unexpected RegMap name: KV2270v2";
+    QTest::newRow("default missing") << "" << QByteArray() << "";
+}
+
+void MainCommandsTest::refusedLoadKeepsTheTitle()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, text);
+    const QString earlier = baseTitle + "  earlier.hex";
+    window->setWindowTitle(earlier);
+    if (file.isEmpty()) {
+        window->on_action_load_default_triggered();
+        text = "Error: default.hex file is not available.\nPlease, add any one.";
+    } else {
+        catcher->answerFileDialogs(writeFile(file, content));
+        window->on_action_FILEGUI_triggered();
+    }
+    QVERIFY(finished());
+    QVERIFY(catcher->texts().contains(text));
+    QCOMPARE(window->windowTitle(), earlier);
+}
+
 void MainCommandsTest::deviceStaysWhileACommandRuns_data()
 {
     QTest::addColumn<bool>("search");
@@ -937,6 +1026,10 @@ void MainCommandsTest::functionKeys()
     QFETCH(int, defaultLoads);
     const QByteArray regs = showablePattern(*map, 101);
     const QString path = writeFile("keys.hex", hexFile(regs));
+    // The default load sets the title only when it succeeds.
+    writeFile("default.hex", hexFile(regs));
+    const std::unique_ptr<const char, void (*)(const char *)> removeDefault(
+        "default.hex", [](const char *name) { QFile::remove(name); });
     catcher->answerFileDialogs(path);
     CommandSpies commands(window.get());
     const QString earlier = baseTitle + "  earlier.hex";
