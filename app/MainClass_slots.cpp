@@ -9,10 +9,8 @@
 #include <QLineEdit>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QSerialPortInfo>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
@@ -20,7 +18,9 @@
 #include <memory>
 
 #include "ChannelStatus.h"
+#include "DeviceNames.h"
 #include "FieldRules.h"
+#include "HexFileDialog.h"
 #include "KV2260_atmel_API.h"
 #include "KV2260_fmc_API.h"
 #include "KV2260_stm32_API.h"
@@ -49,20 +49,8 @@ Report classify(const QString &text)
     return Report::Completion;
 }
 
-const quint16 stm32VendorId = 0x0483;
-
 // How often a repeated read looks whether the messages are closed.
 const int messageWaitMs = 50;
-
-bool isSerialPort(const QString &name)
-{
-    if (name.startsWith('/'))
-        return true;
-    for (const QSerialPortInfo &port : QSerialPortInfo::availablePorts())
-        if (port.portName() == name)
-            return true;
-    return false;
-}
 
 } // namespace
 
@@ -118,9 +106,7 @@ void MainClass::startCommand(int code, void (MainClass::*command)())
 
 QString MainClass::chooseFile(bool save, const QString &caption)
 {
-    const QString filter = tr("Map files (*.hex)");
-    QString name = save ? QFileDialog::getSaveFileName(this, caption, startDir, filter)
-                        : QFileDialog::getOpenFileName(this, caption, startDir, filter);
+    QString name = HexFileDialog::ask(this, save, caption, startDir);
     if (name.isEmpty())
         return name;
     name = QDir::fromNativeSeparators(name);
@@ -418,13 +404,16 @@ void MainClass::search_device(bool)
 
 canal *MainClass::createTransport(const QString &name) const
 {
-    if (isSerialPort(name)) {
-        if (QSerialPortInfo(name).vendorIdentifier() == stm32VendorId)
-            return new KV2260_stm32_API;
+    switch (DeviceNames::boardOf(name, DeviceNames::serialPorts())) {
+    case DeviceNames::Stm32Board:
+        return new KV2260_stm32_API;
+    case DeviceNames::FmcBoard:
         return new KV2260_fmc_API;
-    }
-    if (name.contains("USB#"))
+    case DeviceNames::Usb3Board:
         return nullptr;  // the USB3 board has no transport yet
+    case DeviceNames::AtmelBoard:
+        break;
+    }
     return new KV2260_atmel_API;
 }
 

@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QToolBar>
 #include <memory>
@@ -226,6 +227,8 @@ private slots:
     void writeSendsWhatTheWidgetsShow();
     void filesThroughTheDialogs();
     void backslashesStayInTheFileName();
+    void savedNameGetsTheSuffix_data();
+    void savedNameGetsTheSuffix();
     void cancelledDialogChangesNothing_data();
     void cancelledDialogChangesNothing();
 
@@ -526,6 +529,42 @@ void MainCommandsTest::backslashesStayInTheFileName()
     QCOMPARE(bytes(map->wr), regs);
     QCOMPARE(window->windowTitle(), baseTitle + "  " + QDir::fromNativeSeparators(path));
     QCOMPARE(window->startDir, QDir::currentPath() + '/');
+}
+
+// A name typed without a suffix is saved as a ".hex" file, which the open
+// dialogs then show.
+void MainCommandsTest::savedNameGetsTheSuffix_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<bool>("existing");
+    QTest::newRow("no suffix") << "typed" << "typed.hex" << false;
+    QTest::newRow("no suffix, file there") << "typed" << "typed.hex" << true;
+    QTest::newRow("ending in a dot") << "typed." << "typed.hex" << false;
+    QTest::newRow("another suffix") << "typed.txt" << "typed.txt" << false;
+    QTest::newRow("the suffix") << "typed.hex" << "typed.hex" << false;
+}
+
+void MainCommandsTest::savedNameGetsTheSuffix()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    QFETCH(bool, existing);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(saved);
+    if (existing)
+        writeFile(path, "old");
+    set("ChangesOnly", 0);
+    catcher->answerFileDialogs(dir.filePath(typed));
+    window->on_action_GUIFILE_triggered();
+    QVERIFY(finished());
+
+    QCOMPARE(window->worker->filePath, path);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{saved});
+    QVERIFY(readFile(path).startsWith(";KV2260.2\n"));
+    QStringList asked = catcher->texts();
+    QCOMPARE(asked.takeFirst(), QString("Save .hex"));
+    QCOMPARE(asked.size(), existing ? 1 : 0);
 }
 
 void MainCommandsTest::cancelledDialogChangesNothing_data()
