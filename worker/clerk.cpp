@@ -403,9 +403,12 @@ QString clerk::writeWholeMap(canal &transport, const RegMap &map, int position, 
 void clerk::writeLpfRegister(canal &transport, RegMap &map)
 {
     // A map too short to hold the register has nothing to clear.
-    if (map.regCount <= lpfRegister || map.wr.size() <= size_t(lpfRegister))
+    if (map.regCount <= lpfRegister)
         return;
-    stage([&map] { map.wr[lpfRegister] = 0; });
+    stage([&map] {
+        if (map.wr.size() > size_t(lpfRegister))
+            map.wr[lpfRegister] = 0;
+    });
     quint8 value = 0;
     if (transport.provides(canal::WriteRegister))
         transport.writeRegister(0, lpfRegister, &value);
