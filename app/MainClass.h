@@ -43,8 +43,9 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     // Selects a channel's status on the chip, reads it back and shows it in
-    // the channel's cells of the status grid.
-    void refreshChannel(int channel);
+    // the channel's cells of the status grid. False when an exchange with
+    // the board failed; the channel's cells then keep their last reading.
+    bool refreshChannel(int channel);
 
     // Sets every bound widget from its register map's GUI image, runs every
     // field rule once and repaints each register window once. Nothing is
@@ -135,6 +136,8 @@ private:
     QString chooseFile(bool save, const QString &caption);
 
     void completeCommand();
+    void settleReadAfterFailure();
+    void repeatReadAfterMessages();
     void readChannelStatus();
     void resetReadOnlyDisplays();
     void rerunDerivedDisplays();
@@ -158,4 +161,6 @@ private:
     QPointer<QWidget> markedField;
     QString markedFieldSheet;
     bool running = false;
+    // The title a file-to-GUI load shows once it has succeeded.
+    QString loadTitle;
 };

@@ -3,15 +3,14 @@
 #include "MainClass.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QSerialPortInfo>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
@@ -20,7 +19,9 @@
 #include <memory>
 
 #include "ChannelStatus.h"
+#include "DeviceNames.h"
 #include "FieldRules.h"
+#include "HexFileDialog.h"
 #include "KV2260_atmel_API.h"
 #include "KV2260_fmc_API.h"
 #include "KV2260_stm32_API.h"
@@ -52,17 +53,8 @@ Report classify(const QString &text)
     return Report::Completion;
 }
 
-const quint16 stm32VendorId = 0x0483;
-
-bool isSerialPort(const QString &name)
-{
-    if (name.startsWith('/'))
-        return true;
-    for (const QSerialPortInfo &port : QSerialPortInfo::availablePorts())
-        if (port.portName() == name)
-            return true;
-    return false;
-}
+// How often a repeated read looks whether the messages are closed.
+const int messageWaitMs = 50;
 
 } // namespace
 
@@ -105,6 +97,9 @@ void MainClass::startCommand(int code, void (MainClass::*command)())
 {
     // A stop request that no command consumed must not cut this one short.
     worker->interrupt = false;
+    // What the board did in an earlier command says nothing about this one.
+    if (service->transport)
+        service->transport->clearFailure();
     progressBar->setValue(0);
     setProgressVisible(true);
     worker->command = code;
@@ -115,9 +110,7 @@ void MainClass::startCommand(int code, void (MainClass::*command)())
 
 QString MainClass::chooseFile(bool save, const QString &caption)
 {
-    const QString filter = tr("Map files (*.hex)");
-    QString name = save ? QFileDialog::getSaveFileName(this, caption, startDir, filter)
-                        : QFileDialog::getOpenFileName(this, caption, startDir, filter);
+    QString name = HexFileDialog::ask(this, save, caption, startDir);
     if (name.isEmpty())
         return name;
     name = QDir::fromNativeSeparators(name);
@@ -137,7 +130,7 @@ void MainClass::on_action_load_default_triggered()
     if (refuseWhileBusy(Warn))
         return;
     worker->filePath = "default.hex";
-    setWindowTitle("KV2260v2 CE 1.0.2");
+    loadTitle = "KV2260v2 CE 1.0.2";
     startCommand(5, &MainClass::Command_DEFGUI);
 }
 
@@ -147,7 +140,7 @@ void MainClass::on_action_FILEGUI_triggered()
     if (name.isEmpty())
         return;
     worker->filePath = name;
-    setWindowTitle("KV2260v2 CE 1.0.2  " + name);
+    loadTitle = "KV2260v2 CE 1.0.2  " + name;
     startCommand(5, &MainClass::Command_FILEGUI);
 }
 
@@ -224,6 +217,8 @@ void MainClass::error_message(QString text)
         box.setText(text);
         box.exec();
         if (finalReport || !running) {
+            if (finalReport && running)
+                settleReadAfterFailure();
             running = false;
             setProgressVisible(false);
         }
@@ -251,6 +246,9 @@ void MainClass::completeCommand()
     if (mapshowWindow->regMaps.isEmpty())
         return;
     const int code = worker->command;
+    // The title names a file only once it has loaded.
+    if (code == 5 && !loadTitle.isEmpty())
+        setWindowTitle(loadTitle);
     if (code == 1 || code == 5) {
         if (code == 1)
             readChannelStatus();
@@ -283,20 +281,43 @@ void MainClass::completeCommand()
         startCommand(1, &MainClass::Command_ICGUI);
 }
 
-void MainClass::readChannelStatus()
+// A failed command leaves the read action released, so the next press
+// reads at once; only repeated reads of a board that still answers go on.
+void MainClass::settleReadAfterFailure()
 {
-    if (ui->Auto_scan->isChecked()) {
-        for (int channel = 0; channel < 4; ++channel)
-            refreshChannel(channel);
+    const canal *board = service->transport;
+    const bool answered = board && !board->boardLost();
+    if (setting("RepeatRead") != 0 && ui->action_ICGUI->isChecked() && answered) {
+        QTimer::singleShot(setting("AutoPause") * 1000, this, &MainClass::repeatReadAfterMessages);
         return;
     }
-    const QCheckBox *scans[] = {ui->Scan_1, ui->Scan_2, ui->Scan_3, ui->Scan_4};
-    for (int channel = 0; channel < 4; ++channel)
-        if (scans[channel]->isChecked())
-            refreshChannel(channel);
+    ui->action_ICGUI->setChecked(false);
 }
 
-void MainClass::refreshChannel(int channel)
+// The next of the repeated reads waits until the user has closed the
+// messages of the last one: it would otherwise open its own on top of them,
+// without end.
+void MainClass::repeatReadAfterMessages()
+{
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(messageWaitMs, this, &MainClass::repeatReadAfterMessages);
+        return;
+    }
+    on_action_ICGUI_triggered();
+}
+
+// Stops at the first channel whose exchange failed: a board that stopped
+// answering would cost a time-out and a message for every exchange.
+void MainClass::readChannelStatus()
+{
+    const QCheckBox *scans[] = {ui->Scan_1, ui->Scan_2, ui->Scan_3, ui->Scan_4};
+    const bool all = ui->Auto_scan->isChecked();
+    for (int channel = 0; channel < 4; ++channel)
+        if ((all || scans[channel]->isChecked()) && !refreshChannel(channel))
+            return;
+}
+
+bool MainClass::refreshChannel(int channel)
 {
     ui->KV_Ch_StNumSel_KV2260v2_42_2->setCurrentIndex(channel);
     RegMap *map = mapshowWindow->regMaps.value("KV2260v2");
@@ -304,24 +325,27 @@ void MainClass::refreshChannel(int channel)
     // for a failed call runs the event loop.
     canal *board = service->transport;
     if (!map || !board || channel < 0 || channel > 3)
-        return;
+        return true;
     if (board->provides(canal::WriteRegister)) {
         quint8 select = map->wr[ChannelStatus::statusSelectRegister];
-        board->writeRegister(0, ChannelStatus::statusSelectRegister, &select);
+        if (!board->writeRegister(0, ChannelStatus::statusSelectRegister, &select))
+            return false;
     }
     quint8 s9 = 0, s10 = 0;
     board = service->transport;
-    if (!board || !board->provides(canal::ReadRegister)
-        || !board->readRegister(0, ChannelStatus::statusHighRegister, &s10))
-        return;
+    if (!board || !board->provides(canal::ReadRegister))
+        return true;
+    if (!board->readRegister(0, ChannelStatus::statusHighRegister, &s10))
+        return false;
     board = service->transport;
     if (!board || !board->readRegister(0, ChannelStatus::statusLowRegister, &s9))
-        return;
+        return false;
     // Cells of a channel whose reads failed keep their last reading.
     const QStringList texts = ChannelStatus::cellTexts(s9, s10);
     for (int quantity = 0; quantity < texts.size(); ++quantity)
         if (auto *cell = findChild<QLineEdit *>(QString("control_%1_%2").arg(channel + 1).arg(quantity + 1)))
             cell->setText(texts[quantity]);
+    return true;
 }
 
 void MainClass::refreshWidgetsFromMaps()
@@ -391,13 +415,16 @@ void MainClass::search_device(bool)
 
 canal *MainClass::createTransport(const QString &name) const
 {
-    if (isSerialPort(name)) {
-        if (QSerialPortInfo(name).vendorIdentifier() == stm32VendorId)
-            return new KV2260_stm32_API;
+    switch (DeviceNames::boardOf(name, DeviceNames::serialPorts())) {
+    case DeviceNames::Stm32Board:
+        return new KV2260_stm32_API;
+    case DeviceNames::FmcBoard:
         return new KV2260_fmc_API;
-    }
-    if (name.contains("USB#"))
+    case DeviceNames::Usb3Board:
         return nullptr;  // the USB3 board has no transport yet
+    case DeviceNames::AtmelBoard:
+        break;
+    }
     return new KV2260_atmel_API;
 }
 

@@ -107,8 +107,11 @@ bool AtmelTransport::sendPacket(int length, quint8 **packet)
         if (length > blockSize)
             return Fault::PacketTooLong;
         quint8 *bytes = *packet;
-        return faultUnless(usbTransaction(bytes, bytes, length) == length
-                           && (length == 0 || bytes[0] == 0));
+        if (usbTransaction(bytes, bytes, length) != length) {
+            failure = Failure::Silent;
+            return Fault::Transaction;
+        }
+        return faultUnless(length == 0 || bytes[0] == 0);
     });
 }
 
@@ -127,12 +130,15 @@ bool AtmelTransport::onBoard(const Frames &frames)
         qDebug().noquote() << QStringLiteral("устройство недоступно");
         return false;
     }
+    failure = Failure::None;
     const Fault fault = frames();
     closeUsb();
     if (fault == Fault::None)
         return true;
-    const FaultReport &failure = faultReports[int(fault)];
-    report(failure.debugLine, failure.text);
+    // A transfer that moved nothing has marked the board as silent.
+    const FaultReport &faultReport = faultReports[int(fault)];
+    report(faultReport.debugLine, faultReport.text,
+           failure == Failure::Silent ? Failure::Silent : Failure::Refused);
     return false;
 }
 
@@ -145,7 +151,11 @@ bool AtmelTransport::transfer(const QByteArray &frame, QByteArray &reply)
     reply = QByteArray(frame.size(), '\0');
     const int moved = usbTransaction(reinterpret_cast<quint8 *>(out.data()),
                                      reinterpret_cast<quint8 *>(reply.data()), frame.size());
-    return moved == frame.size() && reply.at(0) == 0;
+    if (moved != frame.size()) {
+        failure = Failure::Silent;
+        return false;
+    }
+    return reply.at(0) == 0;
 }
 
 AtmelTransport::Fault AtmelTransport::selected(const Frames &frames, bool examineSelect)

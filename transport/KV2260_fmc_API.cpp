@@ -127,7 +127,7 @@ bool KV2260_fmc_API::sendPacket(int length, quint8 **packet)
         return true;
     case Reply::Silent:
         port.close();
-        report("таймаут", "Error: waitForReadyRead");
+        report("таймаут", "Error: waitForReadyRead", Failure::Silent);
         return false;
     case Reply::WrongLength:
         port.close();
@@ -178,23 +178,33 @@ KV2260_fmc_API::Outcome KV2260_fmc_API::exchange(QSerialPort &port, QByteArray r
         crc16Ccitt(reinterpret_cast<const quint8 *>(request.constData()), request.size());
     request.append(char(crc >> 8)).append(char(crc & 0xFF));
     port.clear(QSerialPort::AllDirections);
-    if (port.write(request) != request.size() || !port.waitForBytesWritten(byteWait))
+    // The register operations report nothing of their own; the kind of
+    // failure is still noted, so a caller can tell a silent board.
+    if (port.write(request) != request.size() || !port.waitForBytesWritten(byteWait)) {
+        failure = Failure::Silent;
         return Outcome::WriteFailed;
+    }
     quint8 reply[replyLength];
     int received = 0;
     while (received < replyLength) {
-        if (port.bytesAvailable() == 0 && !port.waitForReadyRead(byteWait))
+        if (port.bytesAvailable() == 0 && !port.waitForReadyRead(byteWait)) {
+            failure = Failure::Silent;
             return Outcome::TimedOut;
+        }
         const qint64 got =
             port.read(reinterpret_cast<char *>(reply) + received, replyLength - received);
         if (got < 0)
             return Outcome::BadReply;
         received += int(got);
     }
-    if (reply[0] != quint8(replyLead))
+    if (reply[0] != quint8(replyLead)) {
+        failure = Failure::Refused;
         return Outcome::BadReply;
-    if (crc16Ccitt(reply, 2) != quint16(reply[2] << 8 | reply[3]))
+    }
+    if (crc16Ccitt(reply, 2) != quint16(reply[2] << 8 | reply[3])) {
+        failure = Failure::Refused;
         return Outcome::BadCrc;
+    }
     data = reply[1];
     return Outcome::Done;
 }

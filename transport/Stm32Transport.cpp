@@ -117,7 +117,7 @@ canal::Reply Stm32Transport::exchange(QSerialPort &port, const QByteArray &frame
         return outcome;
     port.close();
     if (outcome == Reply::Silent)
-        report("таймаут", "Error: waitForReadyRead");
+        report("таймаут", "Error: waitForReadyRead", Failure::Silent);
     else
         report("ошибка длинны ответа", "Error: bytesAvailable");
     return outcome;

@@ -111,7 +111,7 @@ bool canal::startUsb(libusb_context **context)
     if (usb->init(context) == 0)
         return true;
     *context = nullptr;
-    report("ошибка подключения библиотеки", "Error: libusb_init");
+    report("ошибка подключения библиотеки", "Error: libusb_init", Failure::Unreachable);
     return false;
 }
 
@@ -123,6 +123,7 @@ libusb_device **canal::readUsbDevices(libusb_context *context, QVector<UsbDevice
     libusb_device **list = nullptr;
     const long count = usb->getDeviceList(context, &list);
     if (count < 0) {
+        failure = Failure::Unreachable;
         emit send_message(QStringLiteral("Error: libusb_get_device_list"));
         qDebug().noquote() << QStringLiteral("ошибка получения списка устройств");
         return nullptr;
@@ -130,7 +131,8 @@ libusb_device **canal::readUsbDevices(libusb_context *context, QVector<UsbDevice
     for (long i = 0; i < count; ++i) {
         libusb_device_descriptor descriptor;
         if (usb->getDeviceDescriptor(list[i], &descriptor) != 0) {
-            report("нет отзыва от устройства", "Warning: libusb_get_device_descriptor is empty");
+            report("нет отзыва от устройства", "Warning: libusb_get_device_descriptor is empty",
+                   Failure::None);
             continue;
         }
         devices.append({list[i], descriptor.idVendor, descriptor.idProduct});
@@ -212,14 +214,14 @@ bool canal::openUsb()
     usbHandle = openBoard(boards);
     usb->freeDeviceList(list, 1);
     if (!usbHandle) {
-        report("нет устройства", "Error: device not found");
+        report("нет устройства", "Error: device not found", Failure::Unreachable);
         releaseUsb();
         return false;
     }
     if (usb->kernelDriverActive(usbHandle, boardInterface) == 1)
         usb->detachKernelDriver(usbHandle, boardInterface);
     if (usb->claimInterface(usbHandle, boardInterface) != 0) {
-        report("нет захвата устройства", "Error: libusb_claim_interface");
+        report("нет захвата устройства", "Error: libusb_claim_interface", Failure::Unreachable);
         releaseUsb();
         return false;
     }
@@ -231,7 +233,7 @@ libusb_device_handle *canal::openBoard(const QMap<QString, libusb_device *> &boa
 {
     libusb_device *device = boards.value(deviceName, nullptr);
     if (!device && boards.size() == 1) {
-        report("автозамена устройства", "Warning: autocorrect of device name");
+        report("автозамена устройства", "Warning: autocorrect of device name", Failure::None);
         device = boards.first();
     }
     libusb_device_handle *handle = nullptr;
@@ -302,8 +304,10 @@ canal::Reply canal::collectReply(QSerialPort &port, int expected, int timeoutMs,
     return Reply::Complete;
 }
 
-void canal::report(const char *debugLine, const char *text)
+void canal::report(const char *debugLine, const char *text, Failure kind)
 {
+    if (kind != Failure::None)
+        failure = kind;
     qDebug().noquote() << QString::fromUtf8(debugLine);
     emit send_message(QString::fromLatin1(text));
 }
@@ -322,7 +326,7 @@ bool canal::openBoardPort(QSerialPort &port, int speed)
 {
     if (openSerial(&port, deviceName, speed))
         return true;
-    report("com порт недоступен", "Error: OpenSerial");
+    report("com порт недоступен", "Error: OpenSerial", Failure::Unreachable);
     return false;
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <atomic>
 
 class QSerialPort;
 class UsbBackend;
@@ -56,6 +57,20 @@ public:
     virtual bool openSerial(QSerialPort *port, QString name, int baud);
 
     static quint8 reverseBits(quint8 b);
+
+    // Why the last failed operation failed: a board that does not answer or
+    // cannot be opened is told apart from one that refused a request, so a
+    // caller can give up on a board that is gone. Callers clear it before
+    // the operation they ask about.
+    enum class Failure { None, Refused, Silent, Unreachable };
+    Failure lastFailure() const { return failure; }
+    void clearFailure() { failure = Failure::None; }
+    // True when the last failure says the board is not there to answer.
+    bool boardLost() const
+    {
+        const Failure last = failure;
+        return last == Failure::Silent || last == Failure::Unreachable;
+    }
 
     // The USB access used by openUsb and deviceList; libusb itself unless a
     // test hands in another. The object is not owned.
@@ -123,8 +138,9 @@ protected:
     QString keyOf(libusb_device *device) const;
     libusb_device **readUsbDevices(libusb_context *context, QVector<UsbDevice> &devices);
 
-    // Writes the Russian line to the debug log, then emits the English text.
-    void report(const char *debugLine, const char *text);
+    // Writes the Russian line to the debug log, notes the kind of failure
+    // (none for a warning), then emits the English text.
+    void report(const char *debugLine, const char *text, Failure kind = Failure::Refused);
     // The KV2260 has the single register map 0: any other is reported.
     bool mapExists(quint8 map);
     // The checks every register operation starts with: map 0 only, then its
@@ -137,6 +153,7 @@ protected:
     libusb_context *usbContext = nullptr;
     libusb_device_handle *usbHandle = nullptr;
     QRecursiveMutex lock;
+    std::atomic<Failure> failure{Failure::None};
 
 private:
     void releaseUsb();

@@ -6,9 +6,12 @@
 
 namespace {
 
+// The whole line, NUL bytes included: a line must not pass for the text in
+// front of its first NUL.
 QString nextLine(QIODevice &file)
 {
-    return QString::fromLocal8Bit(file.readLine());
+    const QByteArray bytes = file.readLine();
+    return QString::fromLocal8Bit(bytes.constData(), bytes.size());
 }
 
 QString cutComments(QString line)

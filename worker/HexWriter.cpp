@@ -50,6 +50,9 @@ HexWriter::Result HexWriter::save(const QString &path, const QByteArray &text, b
     // Unbuffered, so a short write shows here: a buffered one can be cut
     // short at commit without any error being reported.
     QSaveFile file(path);
+    // A folder that refuses a temporary file may still let the file itself
+    // be written: then it is written in place.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return NotOpened;
     if (file.write(content) != content.size()) {

@@ -26,6 +26,7 @@ public:
 
     // Writes `text` as the file's new content; with `merge` the old content
     // stays in front of it. Goes through a temporary file that replaces the
-    // old one only once everything is written.
+    // old one only once everything is written; where the folder refuses a
+    // temporary file, the file is written in place.
     static Result save(const QString &path, const QByteArray &text, bool merge);
 };

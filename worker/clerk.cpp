@@ -1,11 +1,11 @@
 #include "clerk.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
 #include <vector>
 
+#include "GuiThread.h"
 #include "HexComments.h"
 #include "HexWriter.h"
 #include "canal.h"
@@ -20,6 +20,32 @@ const QString noDevice = QStringLiteral("Error: device not found");
 const QString blockWriteFailed = QStringLiteral("Error: Write block error");
 const QString incrementWriteFailed = QStringLiteral("Error: Write_Increment error");
 const QString fileWriteFailed = QStringLiteral("Error: .hex file write failed");
+
+// Failures in a row, each with the board gone, after which a write of single
+// registers gives up: every further register would wait out the time-out.
+const int lostBoardLimit = 3;
+
+QString notWrittenText(int failed, int meant)
+{
+    return QStringLiteral("Error: %1 of %2 registers not written").arg(failed).arg(meant);
+}
+
+// Takes a chip read into a map: the read image, and every bit of the GUI
+// image that differs from it. GUI thread only.
+void takeRead(RegMap &map, const RegImage &read)
+{
+    map.rd = read;
+    for (int reg = 0; reg < map.regCount; ++reg) {
+        if (size_t(reg) < map.wr.size() && map.wr[size_t(reg)] == read[size_t(reg)])
+            continue;
+        for (int k = 0; k < 8; ++k) {
+            const int bit = reg * map.bitsPerReg + k;
+            const int value = map.getBit(map.rd, unsigned(bit));
+            if (map.getBit(map.wr, unsigned(bit)) != value)
+                map.setBit(map.wr, bit, value);
+        }
+    }
+}
 
 // Width of a register address in a block entry, as the transport declares it
 // (a signed count; a number beyond 32 bits makes no sense).
@@ -111,6 +137,33 @@ void clerk::upTime()
     upTimeCounter = 0;
 }
 
+std::vector<clerk::MapImages> clerk::takeImages() const
+{
+    std::vector<MapImages> images;
+    GuiThread::run([&] {
+        for (const RegMap *map : qAsConst(regMaps))
+            images.push_back({imageOf(*map, map->wr), imageOf(*map, map->rd)});
+    });
+    return images;
+}
+
+void clerk::stage(std::function<void()> change)
+{
+    stagedChanges.push_back(std::move(change));
+}
+
+void clerk::finish(const QString &text)
+{
+    std::vector<std::function<void()>> changes;
+    changes.swap(stagedChanges);
+    if (text.isEmpty() && !changes.empty())
+        GuiThread::run([&] {
+            for (const auto &change : changes)
+                change();
+        });
+    emit error_mess(text);
+}
+
 // ---- IC to GUI ----
 
 void clerk::ICGUI()
@@ -119,7 +172,7 @@ void clerk::ICGUI()
     const QString result = readAllMaps();
     if (result.isEmpty())
         emit percent_up(100);
-    emit error_mess(result);
+    finish(result);
 }
 
 // Reads every map before it changes any, so a failed read leaves all maps
@@ -146,19 +199,8 @@ QString clerk::readAllMaps()
 
     size_t index = 0;
     for (RegMap *map : qAsConst(regMaps)) {
-        const RegImage &read = images[index++];
-        map->rd = read;
-        // Only the bits that differ change in the GUI image.
-        for (int reg = 0; reg < map->regCount; ++reg) {
-            if (size_t(reg) < map->wr.size() && map->wr[size_t(reg)] == read[size_t(reg)])
-                continue;
-            for (int k = 0; k < 8; ++k) {
-                const int bit = reg * map->bitsPerReg + k;
-                const int value = map->getBit(map->rd, unsigned(bit));
-                if (map->getBit(map->wr, unsigned(bit)) != value)
-                    map->setBit(map->wr, bit, value);
-            }
-        }
+        RegImage read = std::move(images[index++]);
+        stage([map, read] { takeRead(*map, read); });
     }
     return QString();
 }
@@ -205,26 +247,35 @@ void clerk::GUIIC()
 {
     canal *transport = board();
     if (!transport) {
-        emit error_mess(noDevice);
+        finish(noDevice);
         return;
     }
-    int position = 0;
+    const std::vector<MapImages> images = takeImages();
+    WriteTally tally;
+    size_t position = 0;
     for (RegMap *map : qAsConst(regMaps)) {
-        const QString failure = writeMap(*transport, *map, position++);
+        const QString failure = writeMap(*transport, *map, int(position), images[position], tally);
+        ++position;
         if (!failure.isEmpty()) {
-            emit error_mess(failure);
+            finish(failure);
             return;
         }
         writeLpfRegister(*transport, *map);
     }
+    // Registers the board refused: every map was written as far as it
+    // went, yet the chip does not hold the GUI image.
+    if (tally.failed > 0) {
+        finish(notWrittenText(tally.failed, tally.meant));
+        return;
+    }
     // Every map is written before the command ends, once.
     if (!setting("InteractiveRefresh")) {
         emit percent_up(100);
-        emit error_mess(QString());
+        finish(QString());
         return;
     }
     if (!pause()) {
-        emit error_mess(tr("Error: Interrupted"));
+        finish(tr("Error: Interrupted"));
         return;
     }
     command = 1;
@@ -232,38 +283,30 @@ void clerk::GUIIC()
     ICGUI();
 }
 
-QString clerk::writeMap(canal &transport, RegMap &map, int position)
+QString clerk::writeMap(canal &transport, const RegMap &map, int position,
+                        const MapImages &image, WriteTally &tally)
 {
     const int style = setting("WriteStyle");
     if (setting("ChangesOnly"))
-        return writeChanges(transport, map, position, style);
-    return writeWholeMap(transport, map, position, style);
+        return writeChanges(transport, map, position, style, image, tally);
+    return writeWholeMap(transport, map, position, style, image);
 }
 
 // Writes the registers whose GUI value differs from the last read. Returns
-// the text that ends the command, or empty to go on.
-QString clerk::writeChanges(canal &transport, RegMap &map, int position, int style)
+// the text that ends the command at once, or empty to go on; registers the
+// board refused are counted in the tally.
+QString clerk::writeChanges(canal &transport, const RegMap &map, int position, int style,
+                            const MapImages &image, WriteTally &tally)
 {
-    const RegImage values = imageOf(map, map.wr);
-    const RegImage read = imageOf(map, map.rd);
+    const RegImage &values = image.wr;
     QVector<int> changed;
     for (int reg = 0; reg < map.regCount; ++reg)
-        if (values[size_t(reg)] != read[size_t(reg)])
+        if (values[size_t(reg)] != image.rd[size_t(reg)])
             changed << reg;
 
     switch (style) {
     case 0:
-        for (int reg : qAsConst(changed)) {
-            if (interrupt)
-                return QStringLiteral("Error: ") + tr("Interrupted");
-            quint8 value = values[size_t(reg)];
-            if (!transport.provides(canal::WriteRegister)
-                || !transport.writeRegister(quint8(position), reg, &value)) {
-                emit percent_up(100);
-                emit notice_mess(QStringLiteral("Warning: Write_Byte error"));
-            }
-        }
-        return QString();
+        return writeEach(transport, position, changed, values, tally);
     case 1: {
         std::vector<quint8> entries = blockEntries(transport, changed, values);
         if (interrupt)
@@ -279,8 +322,11 @@ QString clerk::writeChanges(canal &transport, RegMap &map, int position, int sty
     }
     case 2: {
         RegImage all = values;
+        tally.meant += map.regCount;
         if (!transport.provides(canal::WriteRegisterAutoInc)
             || !transport.writeRegisterAutoInc(quint8(position), 0, map.regCount, all.data())) {
+            // Which frames of the range arrived is not known: none counts.
+            tally.failed += map.regCount;
             emit percent_up(100);
             emit notice_mess(QStringLiteral("Warning: Write_Increment error"));
         }
@@ -292,9 +338,36 @@ QString clerk::writeChanges(canal &transport, RegMap &map, int position, int sty
     }
 }
 
-QString clerk::writeWholeMap(canal &transport, RegMap &map, int position, int style)
+// One register at a time, going on past a register the board refuses; a
+// board that is gone ends the command after a few failures in a row.
+QString clerk::writeEach(canal &transport, int position, const QVector<int> &registers,
+                         const RegImage &values, WriteTally &tally)
 {
-    RegImage values = imageOf(map, map.wr);
+    tally.meant += registers.size();
+    for (int i = 0; i < registers.size(); ++i) {
+        if (interrupt)
+            return QStringLiteral("Error: ") + tr("Interrupted");
+        quint8 value = values[size_t(registers[i])];
+        transport.clearFailure();
+        if (transport.provides(canal::WriteRegister)
+            && transport.writeRegister(quint8(position), registers[i], &value)) {
+            tally.lostInRow = 0;
+            continue;
+        }
+        ++tally.failed;
+        emit percent_up(100);
+        emit notice_mess(QStringLiteral("Warning: Write_Byte error"));
+        tally.lostInRow = transport.boardLost() ? tally.lostInRow + 1 : 0;
+        if (tally.lostInRow >= lostBoardLimit)
+            return notWrittenText(tally.failed + registers.size() - 1 - i, tally.meant);
+    }
+    return QString();
+}
+
+QString clerk::writeWholeMap(canal &transport, const RegMap &map, int position, int style,
+                             const MapImages &image)
+{
+    RegImage values = image.wr;
     switch (style) {
     case 0:
         for (int reg = 0; reg < map.regCount; ++reg) {
@@ -330,9 +403,12 @@ QString clerk::writeWholeMap(canal &transport, RegMap &map, int position, int st
 void clerk::writeLpfRegister(canal &transport, RegMap &map)
 {
     // A map too short to hold the register has nothing to clear.
-    if (map.regCount <= lpfRegister || map.wr.size() <= size_t(lpfRegister))
+    if (map.regCount <= lpfRegister)
         return;
-    map.wr[lpfRegister] = 0;
+    stage([&map] {
+        if (map.wr.size() > size_t(lpfRegister))
+            map.wr[lpfRegister] = 0;
+    });
     quint8 value = 0;
     if (transport.provides(canal::WriteRegister))
         transport.writeRegister(0, lpfRegister, &value);
@@ -345,14 +421,14 @@ void clerk::WriteReg()
     emit percent_up(1);
     canal *transport = board();
     if (!transport) {
-        emit error_mess(noDevice);
+        finish(noDevice);
         return;
     }
     quint8 value = quint8(setting("RegisterValue") & 0xFF);
     if (transport->provides(canal::WriteRegister))
         transport->writeRegister(0, setting("RegisterNumber"), &value);
     emit percent_up(100);
-    emit error_mess(QString());
+    finish(QString());
 }
 
 void clerk::ReadReg()
@@ -360,7 +436,7 @@ void clerk::ReadReg()
     emit percent_up(1);
     canal *transport = board();
     if (!transport) {
-        emit error_mess(noDevice);
+        finish(noDevice);
         return;
     }
     quint8 value = 0;
@@ -369,7 +445,7 @@ void clerk::ReadReg()
     emit percent_up(50);
     storeSetting("RegisterValue", value);
     emit percent_up(100);
-    emit error_mess(QString());
+    finish(QString());
 }
 
 // ---- file to GUI ----
@@ -378,7 +454,7 @@ void clerk::FILEGUI()
 {
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        emit error_mess(QStringLiteral("Error: ") + filePath
+        finish(QStringLiteral("Error: ") + filePath
                         + QStringLiteral(" file is not available.\nPlease, add any one."));
         return;
     }
@@ -388,7 +464,7 @@ void clerk::FILEGUI()
     file.close();
     emit percent_up(25);
     if (!readError.isEmpty()) {
-        emit error_mess(readError);
+        finish(readError);
         return;
     }
 
@@ -399,7 +475,7 @@ void clerk::FILEGUI()
         result = checkRegisters(table, targets);
     if (result.isEmpty())
         applyTable(table, targets);
-    emit error_mess(result);
+    finish(result);
     emit percent_up(100);
 }
 
@@ -424,9 +500,7 @@ QString clerk::checkRegisters(const HexMapTable &table, const QList<RegMap *> &t
     int badLine = 0;
     int index = 0;
     for (const auto &registers : table) {
-        const int count = qMin(targets[index]->regCount,
-                               int(qMin(targets[index]->wr.size(), targets[index]->cfg.size())));
-        ++index;
+        const int count = targets[index++]->regCount;
         for (auto it = registers.begin(); it != registers.end(); ++it)
             if ((it.key() < 0 || it.key() >= count) && (badLine == 0 || it->line < badLine))
                 badLine = it->line;
@@ -440,10 +514,15 @@ void clerk::applyTable(const HexMapTable &table, const QList<RegMap *> &targets)
     int k = 0;
     for (const auto &registers : table) {
         RegMap *map = targets[k++];
-        for (auto it = registers.begin(); it != registers.end(); ++it) {
-            map->cfg[size_t(it.key())] = it->value;
-            map->wr[size_t(it.key())] = it->value;
-        }
+        stage([map, registers] {
+            for (auto it = registers.begin(); it != registers.end(); ++it) {
+                const size_t reg = size_t(it.key());
+                if (reg < map->cfg.size())
+                    map->cfg[reg] = it->value;
+                if (reg < map->wr.size())
+                    map->wr[reg] = it->value;
+            }
+        });
         emit percent_up(int(k * (1.0 / maps) * 79));
     }
 }
@@ -454,7 +533,7 @@ void clerk::FILEIC()
 {
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        emit error_mess(tr("Error: .hex file is not available"));
+        finish(tr("Error: .hex file is not available"));
         return;
     }
     QMap<QString, int> regCounts;
@@ -465,10 +544,10 @@ void clerk::FILEIC()
         HexReader::readForChip(file, regCounts, setting("ConfigCheck") != 0, list);
     file.close();
     if (!readError.isEmpty()) {
-        emit error_mess(readError);
+        finish(readError);
         return;
     }
-    emit error_mess(setting("separateWrite") ? writeSeparately(list) : writeSections(list));
+    finish(setting("separateWrite") ? writeSeparately(list) : writeSections(list));
 }
 
 // One register at a time, with the pause at every section mark.
@@ -535,15 +614,22 @@ void clerk::GUIFILE()
 {
     const bool commented = setting("HexComment") != 0;
     const bool changesOnly = setting("ChangesOnly") != 0;
+    // The images and the comments, which read the widgets, are taken
+    // together in the GUI thread.
+    std::vector<MapImages> images;
     QMap<int, QString> comments;
-    if (commented && !regMaps.isEmpty())
-        comments = commentsFor(*regMaps.first(), changesOnly);
+    GuiThread::run([&] {
+        images = takeImages();
+        if (commented && !regMaps.isEmpty())
+            comments = HexComments::build(*regMaps.first(), changesOnly);
+    });
     emit percent_up(0);
 
     QString text;
+    size_t index = 0;
     for (const RegMap *map : qAsConst(regMaps)) {
-        const RegImage read = imageOf(*map, map->rd);
-        text += HexWriter::mapText(map->name, imageOf(*map, map->wr), changesOnly ? &read : nullptr,
+        const MapImages &image = images[index++];
+        text += HexWriter::mapText(map->name, image.wr, changesOnly ? &image.rd : nullptr,
                                    commented ? &comments : nullptr);
     }
     // The closing line clears the LPF autocalibration register, as writing
@@ -552,11 +638,11 @@ void clerk::GUIFILE()
 
     const QString failure = saveText(text, QStringLiteral("Error: .hex file is not available"));
     if (!failure.isEmpty()) {
-        emit error_mess(failure);
+        finish(failure);
         return;
     }
     emit percent_up(100);
-    emit error_mess(QString());
+    finish(QString());
 }
 
 // Reads every map first: the file is touched only once the chip has answered.
@@ -564,7 +650,7 @@ void clerk::ICFILE()
 {
     canal *transport = board();
     if (!transport) {
-        emit error_mess(noDevice);
+        finish(noDevice);
         return;
     }
     QString text;
@@ -573,7 +659,7 @@ void clerk::ICFILE()
         quint8 *values = buffer.data();
         if (!transport->provides(canal::ReadRegisterAutoInc)
             || !transport->readRegisterAutoInc(map->mapNumber, 0, map->regCount, &values)) {
-            emit error_mess(tr("WINUSB: USB interface error "));
+            finish(tr("WINUSB: USB interface error "));
             return;
         }
         emit percent_up(50);
@@ -583,25 +669,11 @@ void clerk::ICFILE()
     const QString failure =
         saveText(text, QStringLiteral("Error: ") + tr(".hex file is not available"));
     if (!failure.isEmpty()) {
-        emit error_mess(failure);
+        finish(failure);
         return;
     }
     emit percent_up(100);
-    emit error_mess(QString());
-}
-
-// The comments read the widgets, which belong to the GUI thread: build them
-// there and wait for them.
-QMap<int, QString> clerk::commentsFor(const RegMap &map, bool changesOnly) const
-{
-    QMap<int, QString> comments;
-    auto build = [&] { comments = HexComments::build(map, changesOnly); };
-    QCoreApplication *app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() == app->thread())
-        build();
-    else
-        QMetaObject::invokeMethod(app, build, Qt::BlockingQueuedConnection);
-    return comments;
+    finish(QString());
 }
 
 // Saves the file whole; the text of a failure, or empty.

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVector>
 #include <atomic>
+#include <functional>
+#include <vector>
 
 #include "HexReader.h"
 #include "RegMap.h"
@@ -54,16 +56,45 @@ signals:
     void notice_mess(QString text);
 
 private:
+    // The GUI images of one map as a command found them when it started.
+    struct MapImages
+    {
+        RegImage wr;
+        RegImage rd;
+    };
+    // How a write of single registers went: registers meant to be written,
+    // those that were not, and the failures in a row that found the board
+    // gone.
+    struct WriteTally
+    {
+        int meant = 0;
+        int failed = 0;
+        int lostInRow = 0;
+    };
+
     int setting(const char *key) const;
     void storeSetting(const char *key, int value);
     canal *board() const;
     bool pause();
 
+    // Copies every map's GUI images in the GUI thread, in map order.
+    std::vector<MapImages> takeImages() const;
+    // Keeps a change of the register images for the end of the command.
+    void stage(std::function<void()> change);
+    // The command's one final report. Only a command that succeeded has its
+    // staged changes applied, all at once in the GUI thread, before it.
+    void finish(const QString &text);
+
     QString readAllMaps();
     QString readMap(canal &board, const RegMap &map, int position, int style, RegImage &buffer);
-    QString writeMap(canal &board, RegMap &map, int position);
-    QString writeChanges(canal &board, RegMap &map, int position, int style);
-    QString writeWholeMap(canal &board, RegMap &map, int position, int style);
+    QString writeMap(canal &board, const RegMap &map, int position, const MapImages &image,
+                     WriteTally &tally);
+    QString writeChanges(canal &board, const RegMap &map, int position, int style,
+                         const MapImages &image, WriteTally &tally);
+    QString writeEach(canal &board, int position, const QVector<int> &registers,
+                      const RegImage &values, WriteTally &tally);
+    QString writeWholeMap(canal &board, const RegMap &map, int position, int style,
+                          const MapImages &image);
     void writeLpfRegister(canal &board, RegMap &map);
 
     QString resolveMaps(const HexMapTable &table, QList<RegMap *> &targets) const;
@@ -73,8 +104,8 @@ private:
     QString writeSeparately(const HexWriteList &list);
     QString writeSections(const HexWriteList &list);
 
-    QMap<int, QString> commentsFor(const RegMap &map, bool changesOnly) const;
     QString saveText(const QString &text, const QString &notOpened);
 
+    std::vector<std::function<void()>> stagedChanges;
     int upTimeCounter = 0;
 };

@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QToolBar>
 #include <memory>
@@ -32,6 +33,7 @@
 
 using Request = void (MainClass::*)();
 Q_DECLARE_METATYPE(Request)
+Q_DECLARE_METATYPE(Stm32BoardEmulator::Fault)
 
 namespace {
 
@@ -225,6 +227,8 @@ private slots:
     void writeSendsWhatTheWidgetsShow();
     void filesThroughTheDialogs();
     void backslashesStayInTheFileName();
+    void savedNameGetsTheSuffix_data();
+    void savedNameGetsTheSuffix();
     void cancelledDialogChangesNothing_data();
     void cancelledDialogChangesNothing();
 
@@ -235,6 +239,10 @@ private slots:
     void reportsWhileIdle_data();
     void reportsWhileIdle();
     void transportErrorsDoNotEndTheCommand();
+    void failedCommandReleasesReadAction_data();
+    void failedCommandReleasesReadAction();
+    void refusedLoadKeepsTheTitle_data();
+    void refusedLoadKeepsTheTitle();
     void deviceStaysWhileACommandRuns_data();
     void deviceStaysWhileACommandRuns();
     void staleStopRequestIsForgotten_data();
@@ -523,6 +531,42 @@ void MainCommandsTest::backslashesStayInTheFileName()
     QCOMPARE(window->startDir, QDir::currentPath() + '/');
 }
 
+// A name typed without a suffix is saved as a ".hex" file, which the open
+// dialogs then show.
+void MainCommandsTest::savedNameGetsTheSuffix_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<bool>("existing");
+    QTest::newRow("no suffix") << "typed" << "typed.hex" << false;
+    QTest::newRow("no suffix, file there") << "typed" << "typed.hex" << true;
+    QTest::newRow("ending in a dot") << "typed." << "typed.hex" << false;
+    QTest::newRow("another suffix") << "typed.txt" << "typed.txt" << false;
+    QTest::newRow("the suffix") << "typed.hex" << "typed.hex" << false;
+}
+
+void MainCommandsTest::savedNameGetsTheSuffix()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    QFETCH(bool, existing);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(saved);
+    if (existing)
+        writeFile(path, "old");
+    set("ChangesOnly", 0);
+    catcher->answerFileDialogs(dir.filePath(typed));
+    window->on_action_GUIFILE_triggered();
+    QVERIFY(finished());
+
+    QCOMPARE(window->worker->filePath, path);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{saved});
+    QVERIFY(readFile(path).startsWith(";KV2260.2\n"));
+    QStringList asked = catcher->texts();
+    QCOMPARE(asked.takeFirst(), QString("Save .hex"));
+    QCOMPARE(asked.size(), existing ? 1 : 0);
+}
+
 void MainCommandsTest::cancelledDialogChangesNothing_data()
 {
     QTest::addColumn<Request>("request");
@@ -716,15 +760,16 @@ void MainCommandsTest::transportErrorsDoNotEndTheCommand()
     watch.stop();
 
     // The worker's notice, and the transport's text for the changed register
-    // and for the clearing of the autocalibration register.
+    // and for the clearing of the autocalibration register; the worker's
+    // final report says the register was not written.
     QStringList texts = catcher->texts();
     QCOMPARE(texts.removeAll("Warning: Write_Byte error"), 1);
-    QCOMPARE(texts.size(), 2);
+    QCOMPARE(texts.size(), 3);
     for (const QString &text : qAsConst(texts))
         QVERIFY2(text.startsWith("Error: "), qPrintable(text));
+    QVERIFY(texts.contains("Error: 1 of 1 registers not written"));
     QVERIFY(runningAtBox);
-    // Ended by the worker's final report: the completion ran.
-    QCOMPARE(window->progressBar->value(), 100);
+    QVERIFY(!window->commandRunning());
     QVERIFY(!progressShown());
 
     // A transport text in the middle of a read: a box, and the read goes on.
@@ -740,6 +785,90 @@ void MainCommandsTest::transportErrorsDoNotEndTheCommand()
     QVERIFY(finished());
     QCOMPARE(bytes(map->rd), regs);
     COMPARE_WIDGETS(regs, true);
+}
+
+// A read that ends in an error leaves the action released, so that one
+// press reads again; only repeated reads of a board that answered (with a
+// reply the transport could not take) go on by themselves.
+void MainCommandsTest::failedCommandReleasesReadAction_data()
+{
+    QTest::addColumn<int>("repeat");
+    QTest::addColumn<Stm32BoardEmulator::Fault>("fault");
+    QTest::addColumn<bool>("goesOn");
+    QTest::newRow("silent board") << 0 << Stm32BoardEmulator::Fault::Silent << false;
+    QTest::newRow("silent board, repeated reads") << 1 << Stm32BoardEmulator::Fault::Silent << false;
+    QTest::newRow("long replies") << 0 << Stm32BoardEmulator::Fault::Long << false;
+    QTest::newRow("long replies, repeated reads") << 1 << Stm32BoardEmulator::Fault::Long << true;
+}
+
+void MainCommandsTest::failedCommandReleasesReadAction()
+{
+    QFETCH(int, repeat);
+    QFETCH(Stm32BoardEmulator::Fault, fault);
+    QFETCH(bool, goesOn);
+    set("RepeatRead", repeat);
+    set("AutoPause", 0);
+    board->setFault(fault);
+    CommandSpies commands(window.get());
+
+    readAction()->setChecked(true);
+    window->on_action_ICGUI_triggered();
+    if (goesOn) {
+        QTRY_VERIFY(commands.readChip.count() >= 2);
+        QVERIFY(readAction()->isChecked());
+        QVERIFY(catcher->texts().contains("Error: Read transaction failed."));
+        readAction()->setChecked(false);
+        window->on_action_ICGUI_triggered();
+        QVERIFY(finished());
+        QTest::qWait(20);
+        QVERIFY(!window->commandRunning());
+        return;
+    }
+    QVERIFY(finished());
+    QVERIFY(catcher->texts().contains("Error: Read transaction failed."));
+    QVERIFY(!readAction()->isChecked());
+    QTest::qWait(20);
+    QCOMPARE(commands.readChip.count(), 1);
+
+    // One press reads the board, which answers again.
+    board->setFault(Stm32BoardEmulator::Fault::None);
+    catcher->clear();
+    readAction()->trigger();
+    QVERIFY(finished());
+    QCOMPARE(commands.readChip.count(), 2);
+    QCOMPARE(catcher->texts(), QStringList());
+}
+
+// The title names a file only once it has loaded.
+void MainCommandsTest::refusedLoadKeepsTheTitle_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("broken line") << "broken.hex" << QByteArray(";KV2260.2\nReg5\tzz\n")
+                                 << "Error: .hex unexpected value at line 2";
+    QTest::newRow("unknown map") << "other.hex" << QByteArray(";KV2270.2\nReg5\t1F\n")
+                                 << "Error: unexpected RegMap name: KV2270v2";
+    QTest::newRow("default missing") << "" << QByteArray() << "";
+}
+
+void MainCommandsTest::refusedLoadKeepsTheTitle()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, text);
+    const QString earlier = baseTitle + "  earlier.hex";
+    window->setWindowTitle(earlier);
+    if (file.isEmpty()) {
+        window->on_action_load_default_triggered();
+        text = "Error: default.hex file is not available.\nPlease, add any one.";
+    } else {
+        catcher->answerFileDialogs(writeFile(file, content));
+        window->on_action_FILEGUI_triggered();
+    }
+    QVERIFY(finished());
+    QVERIFY(catcher->texts().contains(text));
+    QCOMPARE(window->windowTitle(), earlier);
 }
 
 void MainCommandsTest::deviceStaysWhileACommandRuns_data()
@@ -936,6 +1065,10 @@ void MainCommandsTest::functionKeys()
     QFETCH(int, defaultLoads);
     const QByteArray regs = showablePattern(*map, 101);
     const QString path = writeFile("keys.hex", hexFile(regs));
+    // The default load sets the title only when it succeeds.
+    writeFile("default.hex", hexFile(regs));
+    const std::unique_ptr<const char, void (*)(const char *)> removeDefault(
+        "default.hex", [](const char *name) { QFile::remove(name); });
     catcher->answerFileDialogs(path);
     CommandSpies commands(window.get());
     const QString earlier = baseTitle + "  earlier.hex";

@@ -69,6 +69,7 @@ private slots:
     void readoutScansChosenChannels_data();
     void readoutScansChosenChannels();
     void readoutKeepsCellsOfFailedChannel();
+    void readoutStopsAtFirstFailure();
     void readoutWithoutTransportDoesNothing();
 
 private:
@@ -316,6 +317,40 @@ void MainWindowTest::readoutKeepsCellsOfFailedChannel()
     QCOMPARE(cells(window, 2).first(), QString("old"));
     QVERIFY(!catcher.texts().isEmpty());
     QVERIFY(catcher.texts().first().startsWith("Error: "));
+}
+
+// A board that falls silent right after the read: the readout of all four
+// channels gives up after the first exchange, with one message.
+void MainWindowTest::readoutStopsAtFirstFailure()
+{
+    ModalCatcher catcher;
+    MainClass window;
+    QTRY_VERIFY(!window.commandRunning());
+    catcher.clear();
+    Stm32BoardEmulator board;
+    useEmulator(window, board);
+    window.service->transport->replyTimeout = 50;
+    window.service->settings["ReadStyle"] = 2;
+    window.findChild<QCheckBox *>("Auto_scan")->setChecked(false);
+    window.ui->action_ICGUI->setChecked(true);
+    window.on_action_ICGUI_triggered();
+    QTRY_VERIFY(!window.commandRunning());
+    const int readFrames = board.frames().size();
+    QVERIFY(catcher.texts().isEmpty());
+
+    board.clearFrames();
+    board.setFault(Stm32BoardEmulator::Fault::Silent, readFrames);
+    window.findChild<QCheckBox *>("Auto_scan")->setChecked(true);
+    for (int channel = 1; channel <= 4; ++channel)
+        window.findChild<QLineEdit *>(QString("control_%1_1").arg(channel))->setText("old");
+    window.ui->action_ICGUI->setChecked(true);
+    window.on_action_ICGUI_triggered();
+    QTRY_VERIFY(!window.commandRunning());
+
+    QCOMPARE(board.frames().size(), readFrames + 1);
+    QCOMPARE(catcher.texts(), QStringList{"Error: waitForReadyRead"});
+    for (int channel = 1; channel <= 4; ++channel)
+        QCOMPARE(cells(window, channel).first(), QString("old"));
 }
 
 void MainWindowTest::readoutWithoutTransportDoesNothing()

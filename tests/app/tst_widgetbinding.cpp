@@ -27,6 +27,14 @@ public slots:
     void Button_open_window_clicked() { ++buttons; }
 };
 
+// A binding that frees the records it made when it goes, as the main
+// window, their owner, does.
+struct OwningBinding : WidgetBinding
+{
+    using WidgetBinding::WidgetBinding;
+    ~OwningBinding() { qDeleteAll(records); }
+};
+
 template <typename W>
 W *add(QWidget *parent, const QString &name)
 {
@@ -83,7 +91,7 @@ void WidgetBindingTest::fieldWidgetsAreBoundByClass()
     spin->setToolTip("from the form");
     dspin->setMaximum(50);
 
-    WidgetBinding binding(windows, &receiver);
+    OwningBinding binding(windows, &receiver);
 
     QCOMPARE(binding.fields.size(), 6);
     QCOMPARE(binding.fields.value("SVLI_KV2260v2")->widget, spin);
@@ -111,7 +119,7 @@ void WidgetBindingTest::displaysAndTheirTooltips()
     auto *orphan = add<QLineEdit>(main, "NOPE_KV2260v2_Expression");
     orphan->setToolTip("kept");
 
-    WidgetBinding binding(windows, &receiver);
+    OwningBinding binding(windows, &receiver);
 
     QVERIFY(display->isReadOnly());
     QCOMPARE(binding.displayFields.value("IRC_DivR_KV2260v2")->widget, display);
@@ -131,7 +139,7 @@ void WidgetBindingTest::panelButtonsNeedAWindowKey()
     auto *tool = add<QToolButton>(main, "ButtonGrServA2");
     tool->setObjectName("ButtonGrServA");
 
-    WidgetBinding binding(windows, &receiver);
+    OwningBinding binding(windows, &receiver);
 
     known->click();
     unknown->click();
@@ -152,7 +160,7 @@ void WidgetBindingTest::settingsSeedTheMap()
     add<QCheckBox>(main, "setting_lower");
     add<QLabel>(main, "Setting_Caption");
 
-    WidgetBinding binding(windows, &receiver);
+    OwningBinding binding(windows, &receiver);
 
     QCOMPARE(binding.settings.value("RepeatRead"), 1);
     QCOMPARE(binding.settings.value("AutoPause"), 7);
@@ -170,7 +178,7 @@ void WidgetBindingTest::duplicateFieldNamesAreReported()
     add<QCheckBox>(windows["GrServA"], "KV_X_KV2260v2_40_1");
     auto *later = add<QCheckBox>(windows["MainClass"], "KV_X_KV2260v2_40_1");
     ModalCatcher boxes;
-    WidgetBinding binding(windows, &receiver);
+    OwningBinding binding(windows, &receiver);
     QCOMPARE(boxes.texts(), QStringList{QString::fromUtf8("Совпадение имён! X_KV2260v2")});
     QCOMPARE(binding.fields.value("X_KV2260v2")->widget, later);
 }
@@ -191,7 +199,7 @@ void WidgetBindingTest::mapSizeCoversEveryPiece()
     QFETCH(QString, objectName);
     add<QCheckBox>(windows["MainClass"], objectName);
     add<QCheckBox>(windows["MainClass"], "KV_Y_KV2260v2_0_1");
-    WidgetBinding binding(windows, &receiver);
+    OwningBinding binding(windows, &receiver);
     QTEST(WidgetBinding::registerCount(binding.chipBits.value("KV2260v2")), "registers");
 }
 
@@ -203,7 +211,7 @@ void WidgetBindingTest::walkIsBreadthFirstInKeyOrder()
     add<QCheckBox>(box, "KV_X_KV2260v2_40_1");
     auto *shallow = add<QCheckBox>(windows["MainClass"], "KV_X_KV2260v2_40_1");
     ModalCatcher boxes;
-    WidgetBinding binding(windows, &receiver);
+    OwningBinding binding(windows, &receiver);
     QCOMPARE(boxes.texts().size(), 1);
     QVERIFY(binding.fields.value("X_KV2260v2")->widget != shallow);
 }

@@ -18,7 +18,13 @@ bool FakeBoard::begin(const Call &call)
     calls << call;
     if (onCall)
         onCall(call);
+    if (silentFromCall > 0 && calls.size() >= silentFromCall) {
+        failure = Failure::Silent;
+        emit send_message(QStringLiteral("Error: waitForReadyRead"));
+        return false;
+    }
     if (refused.testFlag(call.op) || calls.size() == failAtCall) {
+        failure = Failure::Refused;
         emit send_message(QStringLiteral("Error: transmition fail"));
         return false;
     }

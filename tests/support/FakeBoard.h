@@ -42,6 +42,9 @@ public:
     Operations provided;
     Operations refused;
     int failAtCall = 0;  // 1-based number of the call that fails; 0: none
+    // 1-based number of the call from which on the board answers nothing
+    // (a silent failure, as a serial board that was pulled); 0: never.
+    int silentFromCall = 0;
     // Runs at every call before the board answers (e.g. to raise a stop).
     std::function<void(const Call &)> onCall;
     QList<Call> calls;

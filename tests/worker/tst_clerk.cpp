@@ -44,6 +44,8 @@ private slots:
     void writeFailures_data();
     void writeFailures();
     void changedRegistersOneByOneWarnEach();
+    void lostBoardEndsWriteOfChanges_data();
+    void lostBoardEndsWriteOfChanges();
     void writeInterruptedMidway();
     void readBackAfterWrite();
     void writeWithoutMapsEnds();
@@ -238,7 +240,9 @@ void ClerkTest::writeFailures_data()
     QTest::newRow("changes, block unsupported")
         << 1 << 1 << "unsupported" << QStringList{"Error: Write block error"} << false;
     QTest::newRow("changes, auto-increment refused")
-        << 1 << 2 << "refused" << QStringList{"Warning: Write_Increment error", ""} << true;
+        << 1 << 2 << "refused"
+        << QStringList{"Warning: Write_Increment error", "Error: 128 of 128 registers not written"}
+        << true;
     QTest::newRow("whole map, one register refused")
         << 0 << 0 << "call 5" << QStringList{"Interface error 5 "} << false;
     QTest::newRow("whole map, one at a time unsupported")
@@ -287,7 +291,8 @@ void ClerkTest::changedRegistersOneByOneWarnEach()
     rig->set("InteractiveRefresh", 0);
     rig->board.failAtCall = 1;
     rig->worker.GUIIC();
-    QCOMPARE(rig->texts(), (QStringList{"Warning: Write_Byte error", ""}));
+    QCOMPARE(rig->texts(),
+             (QStringList{"Warning: Write_Byte error", "Error: 1 of 2 registers not written"}));
     QCOMPARE(int(rig->board.regs[20]), 2);
     QCOMPARE(rig->board.calls.last().first, 106);
 
@@ -298,6 +303,50 @@ void ClerkTest::changedRegistersOneByOneWarnEach()
     rig->worker.GUIIC();
     QCOMPARE(opsOf(rig->board), QList<Op>{canal::WriteRegister});
     QCOMPARE(rig->texts(), QStringList{QString()});
+}
+
+// Twenty changed registers written one at a time to a board that fails:
+// refused registers are passed over, a board gone for three writes in a row
+// ends the command; either way it ends as failed, with the count.
+void ClerkTest::lostBoardEndsWriteOfChanges_data()
+{
+    QTest::addColumn<int>("silentFrom");
+    QTest::addColumn<bool>("refusing");
+    QTest::addColumn<int>("writes");
+    QTest::addColumn<QString>("final");
+    QTest::newRow("silent from the first") << 1 << false << 3
+                                           << "Error: 20 of 20 registers not written";
+    QTest::newRow("silent from the third") << 3 << false << 5
+                                           << "Error: 18 of 20 registers not written";
+    QTest::newRow("silent for the last two") << 19 << false << 21
+                                             << "Error: 2 of 20 registers not written";
+    QTest::newRow("refusing every one") << 0 << true << 21
+                                        << "Error: 20 of 20 registers not written";
+}
+
+void ClerkTest::lostBoardEndsWriteOfChanges()
+{
+    QFETCH(int, silentFrom);
+    QFETCH(bool, refusing);
+    QFETCH(int, writes);
+    QFETCH(QString, final);
+    for (int reg = 0; reg < 20; ++reg)
+        rig->map.wr[size_t(reg * 5)] = 0x33;
+    rig->set("ChangesOnly", 1);
+    rig->set("WriteStyle", 0);
+    rig->set("InteractiveRefresh", 1);
+    rig->board.silentFromCall = silentFrom;
+    if (refusing)
+        rig->board.refused = canal::WriteRegister;
+
+    rig->worker.GUIIC();
+
+    // Register 106 follows only while the board still answers.
+    QCOMPARE(rig->board.calls.size(), writes);
+    QCOMPARE(rig->texts().last(), final);
+    QCOMPARE(rig->texts().count("Warning: Write_Byte error"), rig->texts().size() - 1);
+    QVERIFY(rig->board.callsOf(canal::ReadRegisterAutoInc).isEmpty());
+    QCOMPARE(int(rig->map.wr[0]), 0x33);
 }
 
 void ClerkTest::writeInterruptedMidway()

@@ -232,6 +232,8 @@ private slots:
     void silentBoard_data();
     void silentBoard();
     void lateReplyIsNotTakenForNextRead();
+    void imagesChangeOnlyInGuiThread_data();
+    void imagesChangeOnlyInGuiThread();
 
 private:
     std::unique_ptr<Stm32Desk> desk;
@@ -631,10 +633,12 @@ void ClerkStm32Test::silentBoard_data()
         << "GUIIC" << 0 << 1 << QStringList() << "Error: Write block error";
     QTest::newRow("write whole map, auto-increment")
         << "GUIIC" << 0 << 2 << QStringList() << "Error: Write_Increment error";
-    // Two changed registers warn; register 106 and the read-back still follow.
+    // Two changed registers warn, register 106 still follows, and the write
+    // ends as failed, without the read-back.
     QTest::newRow("write changes, one at a time")
         << "GUIIC" << 1 << 0
-        << QStringList{"Warning: Write_Byte error", "Warning: Write_Byte error"} << readFailed;
+        << QStringList{"Warning: Write_Byte error", "Warning: Write_Byte error"}
+        << "Error: 2 of 2 registers not written";
     QTest::newRow("file to chip") << "FILEIC" << 0 << 0 << QStringList()
                                   << "Error: Write block error";
     QTest::newRow("chip to file") << "ICFILE" << 0 << 0 << QStringList()
@@ -677,8 +681,7 @@ void ClerkStm32Test::silentBoard()
         QCOMPARE(text, QString("Error: waitForReadyRead"));
     QVERIFY(!desk->progress.contains(100) || !notices.isEmpty());
     QCOMPARE(bytesOf(map.rd), bytesOf(patternImage(registers, 91)));
-    if (command != "GUIIC")
-        QCOMPARE(bytesOf(map.wr), bytesOf(wr));
+    QCOMPARE(bytesOf(map.wr), bytesOf(wr));
     QVERIFY(!QFile::exists("out.hex"));
 }
 
@@ -709,6 +712,58 @@ void ClerkStm32Test::lateReplyIsNotTakenForNextRead()
     QCOMPARE(desk->finals, QStringList{QString()});
     QVERIFY(desk->transportTexts.isEmpty());
     QCOMPARE(bytesOf(desk->map.rd), bytesOf(chip));
+}
+
+// The images belong to the GUI thread: while it handles no events, a command
+// running in the worker's thread cannot change them, however far it got.
+void ClerkStm32Test::imagesChangeOnlyInGuiThread_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("chip to GUI") << "ICGUI";
+    QTest::newRow("file to GUI") << "FILEGUI";
+    QTest::newRow("GUI to chip") << "GUIIC";
+}
+
+void ClerkStm32Test::imagesChangeOnlyInGuiThread()
+{
+    QFETCH(QString, command);
+    const RegImage chip = patternImage(registers, 111);
+    desk->board.setRegisters(bytesOf(chip));
+    RegMap &map = desk->map;
+    map.wr = patternImage(registers, 112);
+    map.rd = patternImage(registers, 113);
+    map.cfg = patternImage(registers, 114);
+    map.wr[lpfRegister] = 0x5A;
+    const RegImage wr = map.wr, rd = map.rd, cfg = map.cfg;
+    desk->set("ReadStyle", 2);
+    desk->set("WriteStyle", 2);
+    desk->set("ChangesOnly", 0);
+    desk->set("InteractiveRefresh", 0);
+    desk->writeFile("in.hex", ";KV2260.2\nReg1\t11\nReg2\t22\n");
+
+    const QMap<QString, QPair<void (Stm32Desk::*)(), int>> commands = {
+        {"ICGUI", {&Stm32Desk::Command_ICGUI, 1}},
+        {"FILEGUI", {&Stm32Desk::Command_FILEGUI, 5}},
+        {"GUIIC", {&Stm32Desk::Command_GUIIC, 2}}};
+    desk->start(commands[command].first, commands[command].second);
+    // Long enough for the whole command on the emulated board.
+    QThread::msleep(400);
+    QCOMPARE(bytesOf(map.wr), bytesOf(wr));
+    QCOMPARE(bytesOf(map.rd), bytesOf(rd));
+    QCOMPARE(bytesOf(map.cfg), bytesOf(cfg));
+    QVERIFY(desk->finals.isEmpty());
+
+    QVERIFY(desk->finish());
+    QCOMPARE(desk->finals, QStringList{QString()});
+    if (command == "ICGUI") {
+        QCOMPARE(bytesOf(map.rd), bytesOf(chip));
+        QCOMPARE(bytesOf(map.wr), bytesOf(chip));
+    } else if (command == "FILEGUI") {
+        QCOMPARE(int(map.wr[1]), 0x11);
+        QCOMPARE(int(map.cfg[2]), 0x22);
+    } else {
+        QCOMPARE(int(map.wr[lpfRegister]), 0);
+    }
 }
 
 KV_TEST_MAIN(ClerkStm32Test)

@@ -6,10 +6,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QThread>
 #include <memory>
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "TestMain.h"
 #include "WorkerRig.h"
@@ -120,6 +122,7 @@ private slots:
     void saveComments();
     void commentsReadInGuiThread();
     void failedSaveKeepsOldFile();
+    void saveWhereNoTemporaryFileCanBeMade();
     void chipToFile();
 
 private:
@@ -255,6 +258,8 @@ void HexFilesTest::brokenFilesChangeNothing_data()
     QTest::addColumn<QString>("chipError");
     QTest::newRow("truncated") << fixture("truncated.hex") << lineError(4) << QString();
     QTest::newRow("binary") << fixture("binary.hex") << lineError(1) << lineError(3);
+    QTest::newRow("NUL inside a register line")
+        << fixture("nul_in_line.hex") << lineError(3) << lineError(3);
     QTest::newRow("register past the map")
         << fixture("out_of_range.hex") << lineError(3) << lineError(3);
     QTest::newRow("register wrapping to -1")
@@ -503,6 +508,41 @@ void HexFilesTest::failedSaveKeepsOldFile()
     QCOMPARE(rig->texts(), QStringList{"Error: .hex file write failed"});
     QCOMPARE(readFile("keep.hex"), QByteArray("Reg1\t01\n"));
     QCOMPARE(QDir::current().entryList(QDir::Files), QStringList{"keep.hex"});
+}
+
+// A folder that takes no new file, holding a file the user may write: the
+// save cannot go through a temporary file and writes the file in place.
+void HexFilesTest::saveWhereNoTemporaryFileCanBeMade()
+{
+    const QFileDevice::Permissions readable = QFileDevice::ReadOwner | QFileDevice::ReadGroup
+                                              | QFileDevice::ReadOther | QFileDevice::ExeOwner
+                                              | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    const QFileDevice::Permissions writable = QFileDevice::WriteOwner | QFileDevice::WriteGroup
+                                              | QFileDevice::WriteOther;
+    QTemporaryDir top;
+    QVERIFY(QFile::setPermissions(top.path(), readable | QFileDevice::WriteOwner));
+    const QString dir = top.path() + "/locked";
+    const QString path = dir + "/out.hex";
+    QVERIFY(QDir().mkdir(dir));
+    rig->useFile(path, "Reg1\t01\n");
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup
+                                            | QFileDevice::ReadOther | writable));
+    QVERIFY(QFile::setPermissions(dir, readable));
+    rig->set("ChangesOnly", 0);
+    rig->map.wr = patternImage(128, 9);
+
+    // Root may make files in any folder: the save runs as another user.
+    const bool asRoot = geteuid() == 0;
+    if (asRoot && seteuid(65534) != 0)
+        QSKIP("cannot save as an unprivileged user");
+    rig->worker.GUIFILE();
+    if (asRoot && seteuid(0) != 0)
+        qFatal("cannot return to root");
+    QFile::setPermissions(dir, readable | QFileDevice::WriteOwner);
+
+    QCOMPARE(rig->texts(), QStringList{QString()});
+    QCOMPARE(readFile(path), wholeMapText(rig->map.wr) + "Reg106\t00\n");
+    QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{"out.hex"});
 }
 
 void HexFilesTest::chipToFile()
