@@ -22,6 +22,7 @@
 #include "FieldRules.h"
 #include "KV2260_atmel_API.h"
 #include "KV2260_fmc_API.h"
+#include "KV2260_USB3_API.h"
 #include "KV2260_stm32_API.h"
 #include "RegMap.h"
 #include "clerk.h"
@@ -386,7 +387,7 @@ canal *MainClass::createTransport(const QString &name) const
         return new KV2260_fmc_API;
     }
     if (name.contains("USB#"))
-        return nullptr;  // the USB3 board has no transport yet
+        return new KV2260_USB3_API;
     return new KV2260_atmel_API;
 }
 
