@@ -8,6 +8,7 @@
 // Create the bed before anything starts libusb or lists serial ports; it
 // removes its testbed when it goes.
 #include <QByteArray>
+#include <algorithm>
 #include <QString>
 #include <QStringList>
 #include <cerrno>
@@ -44,8 +45,14 @@ public:
         bool refuseClaim = false;
         bool unplugged = false;
         QStringList requests;
-        std::vector<UMockdevIoctlData *> waitingIn;
-        std::vector<UMockdevIoctlData *> finished;
+        // URBs by the connection (open file) that submitted them: each is
+        // reaped only through its own connection.
+        struct Urb {
+            UMockdevIoctlClient *client;
+            UMockdevIoctlData *data;
+        };
+        std::vector<Urb> waitingIn;
+        std::vector<Urb> finished;
 
         QStringList seen()
         {
@@ -64,10 +71,10 @@ public:
     ~UmockUsbBed()
     {
         for (auto &device : devices) {
-            for (UMockdevIoctlData *urb : device->waitingIn)
-                g_object_unref(urb);
-            for (UMockdevIoctlData *urb : device->finished)
-                g_object_unref(urb);
+            for (const Device::Urb &urb : device->waitingIn)
+                g_object_unref(urb.data);
+            for (const Device::Urb &urb : device->finished)
+                g_object_unref(urb.data);
             if (device->handler)
                 g_object_unref(device->handler);
         }
@@ -250,16 +257,16 @@ private:
         if (!in) {
             device.board->receive(buffer->data, urb->buffer_length);
             urb->actual_length = urb->buffer_length;
-            device.finished.push_back(static_cast<UMockdevIoctlData *>(g_object_ref(urbData)));
+            device.finished.push_back({client, static_cast<UMockdevIoctlData *>(g_object_ref(urbData))});
             return complete(client, 0, 0);
         }
         QByteArray reply;
         if (device.board->takeReply(urb->buffer_length, reply)) {
             std::memcpy(buffer->data, reply.constData(), size_t(reply.size()));
             urb->actual_length = reply.size();
-            device.finished.push_back(static_cast<UMockdevIoctlData *>(g_object_ref(urbData)));
+            device.finished.push_back({client, static_cast<UMockdevIoctlData *>(g_object_ref(urbData))});
         } else {
-            device.waitingIn.push_back(static_cast<UMockdevIoctlData *>(g_object_ref(urbData)));
+            device.waitingIn.push_back({client, static_cast<UMockdevIoctlData *>(g_object_ref(urbData))});
         }
         return complete(client, 0, 0);
     }
@@ -280,16 +287,18 @@ private:
         const int moved = device.function->control(setup, bytes + 8);
         urb->status = moved < 0 ? -EPIPE : 0;
         urb->actual_length = moved < 0 ? 0 : moved;
-        device.finished.push_back(static_cast<UMockdevIoctlData *>(g_object_ref(urbData)));
+        device.finished.push_back({client, static_cast<UMockdevIoctlData *>(g_object_ref(urbData))});
         return complete(client, 0, 0);
     }
 
     static gboolean reap(Device &device, UMockdevIoctlClient *client, UMockdevIoctlData *arg)
     {
-        if (device.finished.empty())
+        auto mine = std::find_if(device.finished.begin(), device.finished.end(),
+                                 [client](const Device::Urb &urb) { return urb.client == client; });
+        if (mine == device.finished.end())
             return complete(client, -1, EAGAIN);
-        UMockdevIoctlData *urbData = device.finished.front();
-        device.finished.erase(device.finished.begin());
+        UMockdevIoctlData *urbData = mine->data;
+        device.finished.erase(mine);
         umockdev_ioctl_data_set_ptr(resolve(arg, 0, sizeof(void *)), 0, urbData);
         complete(client, 0, 0);
         g_object_unref(urbData);
@@ -302,9 +311,9 @@ private:
         device.requests << "discard";
         const gulong address = *reinterpret_cast<gulong *>(arg->data);
         for (auto it = device.waitingIn.begin(); it != device.waitingIn.end(); ++it) {
-            if ((*it)->client_addr != address)
+            if (it->client != client || it->data->client_addr != address)
                 continue;
-            reinterpret_cast<usbdevfs_urb *>((*it)->data)->status = -ENOENT;
+            reinterpret_cast<usbdevfs_urb *>(it->data->data)->status = -ENOENT;
             device.finished.push_back(*it);
             device.waitingIn.erase(it);
             return complete(client, 0, 0);

@@ -44,7 +44,12 @@ QByteArray Usb3Board::standardConfig()
 QByteArray Usb3Board::descriptors() const
 {
     std::lock_guard<std::mutex> guard(mutex);
-    return deviceDescriptor + configDescriptor;
+    // The system lists one copy of the configuration per configuration the
+    // device claims.
+    QByteArray all = deviceDescriptor;
+    for (int n = 0; n < (deviceDescriptor.size() > 17 ? quint8(deviceDescriptor.at(17)) : 0); ++n)
+        all += configDescriptor;
+    return all;
 }
 
 int Usb3Board::put(const QByteArray &bytes, const UsbSetup &setup, quint8 *data)
@@ -126,4 +131,10 @@ void Usb3Board::answerReadsEmpty(bool empty)
 {
     std::lock_guard<std::mutex> guard(mutex);
     emptyReads = empty;
+}
+
+void Usb3Board::setString(int index, const QByteArray &descriptor)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    strings.insert(index, descriptor);
 }

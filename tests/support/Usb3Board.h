@@ -36,6 +36,9 @@ public:
     // all of it.
     int configBytesSent = -1;
 
+    // Replaces string descriptor `index` (0: the language IDs).
+    void setString(int index, const QByteArray &descriptor);
+
     static QByteArray standardConfig();
 
 private:
