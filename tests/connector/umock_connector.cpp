@@ -171,7 +171,7 @@ private slots:
         QFETCH(bool, stall);
         board->setValue(3, 0x77);
         if (stall)
-            board->stallReadNumber(1);
+            board->stallRegisterRequest(1);
         else
             board->answerReadsEmpty(true);
         KvCypressConnector connector;

@@ -87,9 +87,10 @@ int Usb3Board::control(const UsbSetup &setup, quint8 *data)
     log << setup.text();
     if (setup.requestType == 0x80 && setup.request == 6)
         return answerDescriptor(setup, data);
+    const bool registerRequest = (setup.request == 0xB5 || setup.request == 0xB3) && setup.length == 1;
+    if (registerRequest && requestsUntilStall > 0 && --requestsUntilStall == 0)
+        return -1;
     if (setup.requestType == 0xC0 && setup.request == 0xB5 && setup.length == 1) {
-        if (readsUntilStall > 0 && --readsUntilStall == 0)
-            return -1;
         if (emptyReads)
             return 0;
         data[0] = quint8(image.at(setup.index & 0x7F));
@@ -121,10 +122,10 @@ QByteArray Usb3Board::registers() const
     return image;
 }
 
-void Usb3Board::stallReadNumber(int n)
+void Usb3Board::stallRegisterRequest(int n)
 {
     std::lock_guard<std::mutex> guard(mutex);
-    readsUntilStall = n;
+    requestsUntilStall = n;
 }
 
 void Usb3Board::answerReadsEmpty(bool empty)

@@ -23,8 +23,9 @@ public:
     QByteArray registers() const;
 
     // Faults on request.
-    // The n-th register read from now (1 = the next) stalls.
-    void stallReadNumber(int n);
+    // The n-th register request from now (1 = the next), read or write,
+    // stalls.
+    void stallRegisterRequest(int n);
     // Register reads answer with no data byte.
     void answerReadsEmpty(bool empty);
 
@@ -47,6 +48,6 @@ private:
 
     QByteArray image;
     QMap<int, QByteArray> strings;
-    int readsUntilStall = 0;
+    int requestsUntilStall = 0;
     bool emptyReads = false;
 };
