@@ -1,7 +1,7 @@
 #pragma once
 #include <QtGlobal>
 
-#include "CyDriver.h"
+#include "CyDriverHandle.h"
 #include "CyRequestRecord.h"
 
 // One packet record of an isochronous transfer.
