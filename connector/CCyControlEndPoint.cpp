@@ -35,6 +35,16 @@ CCyUSBEndPoint::Context CCyControlEndPoint::BeginDataXfer(quint8 *buffer, qint32
     return submit(record, CyIoctl::ControlTransfer, record->data(), record->size(), overlapped);
 }
 
+void CCyControlEndPoint::setVendorRequest(bool in, quint8 request, quint16 value, quint16 index)
+{
+    Target = TGT_DEVICE;
+    ReqType = REQ_VENDOR;
+    Direction = in ? DIR_FROM_DEVICE : DIR_TO_DEVICE;
+    ReqCode = request;
+    Value = value;
+    Index = index;
+}
+
 bool CCyControlEndPoint::Read(quint8 *buffer, qint32 &length)
 {
     Direction = DIR_FROM_DEVICE;

@@ -17,6 +17,9 @@ public:
 
     Context BeginDataXfer(quint8 *buffer, qint32 length, CyOverlapped *overlapped) override;
 
+    // Sets up a vendor request to the device.
+    void setVendorRequest(bool in, quint8 request, quint16 value, quint16 index);
+
     bool Read(quint8 *buffer, qint32 &length);
     bool Write(quint8 *buffer, qint32 &length);
 

@@ -53,15 +53,9 @@ bool CCyFX3Device::controlXfer(quint8 request, quint16 value, quint16 index, qui
 {
     if (!ControlEndPoint || length < 0 || length > maxControlPiece)
         return false;
-    CCyControlEndPoint &endpoint = *ControlEndPoint;
-    endpoint.Target = CCyControlEndPoint::TGT_DEVICE;
-    endpoint.ReqType = CCyControlEndPoint::REQ_VENDOR;
-    endpoint.Direction = in ? CCyControlEndPoint::DIR_FROM_DEVICE : CCyControlEndPoint::DIR_TO_DEVICE;
-    endpoint.ReqCode = request;
-    endpoint.Value = value;
-    endpoint.Index = index;
+    ControlEndPoint->setVendorRequest(in, request, value, index);
     qint32 moved = length;
-    return endpoint.XferData(buffer, moved) && moved == length;
+    return ControlEndPoint->XferData(buffer, moved) && moved == length;
 }
 
 // Each piece goes through its own scratch buffer, so a short IN answer never

@@ -128,39 +128,29 @@ void KvCypressConnector::close()
     device.reset();
 }
 
-// The value goes out as wValue and its low byte as the data stage; what the
-// board sent back replaces it, whether the request succeeded or not. Only one
-// byte back is a read.
-int KvCypressConnector::readRegister(int address, int *value)
+// One vendor request on endpoint 0 whose data stage is exactly one byte.
+bool KvCypressConnector::oneByte(bool in, quint8 request, quint16 value, quint16 index, quint8 &byte)
 {
     if (!device || !device->ControlEndPoint)
-        return ReadXferError;
+        return false;
     CCyControlEndPoint &endpoint = *device->ControlEndPoint;
-    endpoint.Target = CCyControlEndPoint::TGT_DEVICE;
-    endpoint.ReqType = CCyControlEndPoint::REQ_VENDOR;
-    endpoint.Direction = CCyControlEndPoint::DIR_FROM_DEVICE;
-    endpoint.ReqCode = readRequest;
-    endpoint.Value = quint16(*value);
-    endpoint.Index = quint16(address);
-    quint8 byte = quint8(*value);
+    endpoint.setVendorRequest(in, request, value, index);
     qint32 length = 1;
-    const bool ok = endpoint.XferData(&byte, length);
+    return endpoint.XferData(&byte, length) && length == 1;
+}
+
+// The value goes out as wValue and its low byte as the data stage; what the
+// board sent back replaces it, whether the request succeeded or not.
+int KvCypressConnector::readRegister(int address, int *value)
+{
+    quint8 byte = quint8(*value);
+    const bool ok = oneByte(true, readRequest, quint16(*value), quint16(address), byte);
     *value = byte;
-    return ok && length == 1 ? 0 : ReadXferError;
+    return ok ? 0 : ReadXferError;
 }
 
 int KvCypressConnector::writeRegister(int address, int value)
 {
-    if (!device || !device->ControlEndPoint)
-        return WriteXferError;
-    CCyControlEndPoint &endpoint = *device->ControlEndPoint;
-    endpoint.Target = CCyControlEndPoint::TGT_DEVICE;
-    endpoint.ReqType = CCyControlEndPoint::REQ_VENDOR;
-    endpoint.Direction = CCyControlEndPoint::DIR_TO_DEVICE;
-    endpoint.ReqCode = writeRequest;
-    endpoint.Value = 0;
-    endpoint.Index = quint16(address & 0xFF);
     quint8 byte = quint8(value);
-    qint32 length = 1;
-    return endpoint.XferData(&byte, length) && length == 1 ? 0 : WriteXferError;
+    return oneByte(false, writeRequest, 0, quint16(address & 0xFF), byte) ? 0 : WriteXferError;
 }

@@ -47,6 +47,7 @@ public:
 private:
     CyDriver &driver();
     int boardIndex(int ordinal);
+    bool oneByte(bool in, quint8 request, quint16 value, quint16 index, quint8 &byte);
 
     CyDriver *usbDriver = nullptr;
     std::unique_ptr<CCyUSBDevice> device;

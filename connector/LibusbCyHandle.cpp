@@ -208,16 +208,34 @@ bool LibusbCyHandle::setPowerState(Request &request)
     return true;
 }
 
-// A control request on endpoint 0, its data stage behind the record.
-bool LibusbCyHandle::control(Request &request)
+// A record answered in its own buffer, with `length` data bytes at its data
+// offset, all within the buffer.
+bool LibusbCyHandle::dataStage(Request &request, quint32 length, quint32 &offset)
 {
     if (request.inLength < CyRequestRecord::Size || request.out != request.in)
         return fail(CyError::InvalidParameter);
-    quint8 *record = request.in;
-    const quint16 length = CyRequestRecord::read16(record + CyRequestRecord::Length);
-    const quint32 offset = CyRequestRecord::read32(record + CyRequestRecord::DataOffset);
+    offset = CyRequestRecord::read32(request.in + CyRequestRecord::DataOffset);
     if (offset < CyRequestRecord::Size || quint64(offset) + length > request.inLength)
         return fail(CyError::InvalidParameter);
+    return true;
+}
+
+void LibusbCyHandle::putStatus(quint8 *record, bool ok, int libusbResult)
+{
+    CyRequestRecord::write32(record + CyRequestRecord::UsbdStatus, ok ? 0 : usbdStatusOf(libusbResult));
+    CyRequestRecord::write32(record + CyRequestRecord::DriverStatus, ok ? 0 : driverUnsuccessful);
+}
+
+// A control request on endpoint 0, its data stage behind the record.
+bool LibusbCyHandle::control(Request &request)
+{
+    quint8 *record = request.in;
+    const quint16 length = request.inLength >= CyRequestRecord::Size
+                               ? CyRequestRecord::read16(record + CyRequestRecord::Length)
+                               : 0;
+    quint32 offset = 0;
+    if (!dataStage(request, length, offset))
+        return false;
     const unsigned int timeout =
         timeoutOf(CyRequestRecord::read32(record + CyRequestRecord::TimeoutSeconds), request.limitMs);
     const int result = libusb_control_transfer(
@@ -225,8 +243,7 @@ bool LibusbCyHandle::control(Request &request)
         CyRequestRecord::read16(record + CyRequestRecord::Value),
         CyRequestRecord::read16(record + CyRequestRecord::Index), record + offset, length, timeout);
     const bool ok = result >= 0;
-    CyRequestRecord::write32(record + CyRequestRecord::UsbdStatus, ok ? 0 : usbdStatusOf(result));
-    CyRequestRecord::write32(record + CyRequestRecord::DriverStatus, ok ? 0 : driverUnsuccessful);
+    putStatus(record, ok, result);
     request.returned = offset + (ok ? quint32(result) : 0);
     return ok || fail(errorOf(result));
 }
@@ -272,21 +289,20 @@ bool LibusbCyHandle::dataTransfer(quint8 *record, quint8 *data, quint32 length, 
                                            timeoutOf(0, limitMs));
     }
     const bool ok = result == 0;
-    CyRequestRecord::write32(record + CyRequestRecord::UsbdStatus, ok ? 0 : usbdStatusOf(result));
-    CyRequestRecord::write32(record + CyRequestRecord::DriverStatus, ok ? 0 : driverUnsuccessful);
+    putStatus(record, ok, result);
     moved = quint32(qMax(transferred, 0));
     return ok || fail(errorOf(result));
 }
 
 bool LibusbCyHandle::bufferedData(Request &request)
 {
-    if (request.inLength < CyRequestRecord::Size || request.out != request.in)
-        return fail(CyError::InvalidParameter);
     quint8 *record = request.in;
-    const quint32 offset = CyRequestRecord::read32(record + CyRequestRecord::DataOffset);
-    const quint32 length = CyRequestRecord::read32(record + CyRequestRecord::DataLength);
-    if (offset < CyRequestRecord::Size || quint64(offset) + length > request.inLength)
-        return fail(CyError::InvalidParameter);
+    const quint32 length = request.inLength >= CyRequestRecord::Size
+                               ? CyRequestRecord::read32(record + CyRequestRecord::DataLength)
+                               : 0;
+    quint32 offset = 0;
+    if (!dataStage(request, length, offset))
+        return false;
     quint32 moved = 0;
     const bool ok = dataTransfer(record, record + offset, length, request.limitMs, moved);
     request.returned = offset + moved;

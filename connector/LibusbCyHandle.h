@@ -25,9 +25,6 @@ public:
     bool waitFor(CyOverlapped &overlapped, quint32 timeoutMs) override;
     quint32 lastError() const override { return error; }
 
-    // USB status words the layer writes into a failed request's record.
-    static quint32 usbdStatusOf(int libusbError);
-
 private:
     struct Request
     {
@@ -60,12 +57,16 @@ private:
 
     bool dataTransfer(quint8 *record, quint8 *data, quint32 length, quint32 limitMs,
                       quint32 &moved);
+    bool dataStage(Request &request, quint32 length, quint32 &offset);
+    static void putStatus(quint8 *record, bool ok, int libusbResult);
     bool putAnswer(Request &request, const void *bytes, quint32 length);
     bool putText(Request &request, const QString &text);
     bool claim();
     int transferTypeOf(quint8 endpoint);
     bool fail(quint32 code);
     static quint32 errorOf(int libusbError);
+    // The USB status word the layer writes into a failed request's record.
+    static quint32 usbdStatusOf(int libusbError);
 
     LibusbCyDriver::Context context;
     libusb_device_handle *handle;
