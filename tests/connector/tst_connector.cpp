@@ -36,21 +36,6 @@ class tst_connector : public QObject
     Q_OBJECT
 
 private slots:
-    // Board paths are matched without regard to case; other devices of the
-    // driver are not counted.
-    void namesFollowTheMatches()
-    {
-        ListingDriver driver;
-        driver.add(0x04B4, 0x00F3, 1);
-        driver.add(0x1209, 0xF010, 2);
-        driver.add(0x1209, 0xF011, 3);
-        driver.add(0x1209, 0xF010, 4);
-        KvCypressConnector connector;
-        connector.setDriver(&driver);
-        QCOMPARE(QByteArray(connector.deviceList()), QByteArray("USB#0|USB#1"));
-        QCOMPARE(driver.opened, 0);
-    }
-
     // A list that does not fit the 1024-byte buffer ends at the last whole
     // name that fits.
     void longListIsCutAtAName()

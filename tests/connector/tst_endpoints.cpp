@@ -262,18 +262,6 @@ private slots:
         QFETCH(QString, text);
         QCOMPARE(CCyUSBDevice::UsbdStatusString(status), text);
     }
-
-    void noHandleNoTransfer()
-    {
-        CCyControlEndPoint endpoint;
-        quint8 byte = 0x42;
-        qint32 length = 1;
-        QVERIFY(!endpoint.XferData(&byte, length));
-        QCOMPARE(length, 0);
-        QCOMPARE(byte, quint8(0x42));
-        QVERIFY(!endpoint.Reset());
-        QCOMPARE(endpoint.GetXferSize(), 0u);
-    }
 };
 
 KV_TEST_MAIN(tst_endpoints)
