@@ -1,6 +1,9 @@
 #include <QSignalSpy>
 
+#include <QElapsedTimer>
+
 #include "CCyBulkEndPoint.h"
+#include "CCyControlEndPoint.h"
 #include "CCyUSBDevice.h"
 #include "Fx3BootLoader.h"
 #include "KvCypressConnector.h"
@@ -182,6 +185,38 @@ private slots:
         board->answerReadsEmpty(false);
         QCOMPARE(connector.readRegister(3, &value), 0);
         QCOMPARE(value, 0x77);
+    }
+
+    // A board that does not answer fails the request within the endpoint's
+    // time-out in whole seconds; a time-out of 0 never waits for ever.
+    void silentBoard_data()
+    {
+        QTest::addColumn<quint32>("timeoutMs");
+        QTest::addColumn<int>("atLeastMs");
+        QTest::addColumn<int>("atMostMs");
+        QTest::newRow("0 ms") << 0u << 0 << 500;
+        QTest::newRow("500 ms, one second") << 500u << 900 << 2500;
+    }
+
+    void silentBoard()
+    {
+        QFETCH(quint32, timeoutMs);
+        QFETCH(int, atLeastMs);
+        QFETCH(int, atMostMs);
+        CCyUSBDevice usb(false);
+        QVERIFY(usb.Open(0));
+        board->ignoreRegisterRequests(true);
+        CCyControlEndPoint &endpoint = *usb.ControlEndPoint;
+        endpoint.TimeOut = timeoutMs;
+        endpoint.setVendorRequest(true, 0xB5, 0, 1);
+        QElapsedTimer clock;
+        clock.start();
+        quint8 byte = 0;
+        qint32 length = 1;
+        QVERIFY(!endpoint.XferData(&byte, length));
+        QCOMPARE(length, 0);
+        QVERIFY2(clock.elapsed() >= atLeastMs && clock.elapsed() <= atMostMs, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(node->seen().contains("discard"));
     }
 
     // Each connector has its own device: closing one leaves the other open.

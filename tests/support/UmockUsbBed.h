@@ -285,6 +285,10 @@ private:
         if (8 + int(setup.length) > urb->buffer_length)
             return complete(client, -1, EINVAL);
         const int moved = device.function->control(setup, bytes + 8);
+        if (moved == UsbControlFunction::NoAnswer) {
+            device.waitingIn.push_back({client, static_cast<UMockdevIoctlData *>(g_object_ref(urbData))});
+            return complete(client, 0, 0);
+        }
         urb->status = moved < 0 ? -EPIPE : 0;
         urb->actual_length = moved < 0 ? 0 : moved;
         device.finished.push_back({client, static_cast<UMockdevIoctlData *>(g_object_ref(urbData))});

@@ -88,6 +88,8 @@ int Usb3Board::control(const UsbSetup &setup, quint8 *data)
     if (setup.requestType == 0x80 && setup.request == 6)
         return answerDescriptor(setup, data);
     const bool registerRequest = (setup.request == 0xB5 || setup.request == 0xB3) && setup.length == 1;
+    if (registerRequest && silent)
+        return NoAnswer;
     if (registerRequest && requestsUntilStall > 0 && --requestsUntilStall == 0)
         return -1;
     if (setup.requestType == 0xC0 && setup.request == 0xB5 && setup.length == 1) {
@@ -138,4 +140,10 @@ void Usb3Board::setString(int index, const QByteArray &descriptor)
 {
     std::lock_guard<std::mutex> guard(mutex);
     strings.insert(index, descriptor);
+}
+
+void Usb3Board::ignoreRegisterRequests(bool ignore)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    silent = ignore;
 }

@@ -28,6 +28,8 @@ public:
     void stallRegisterRequest(int n);
     // Register reads answer with no data byte.
     void answerReadsEmpty(bool empty);
+    // Register requests get no answer at all.
+    void ignoreRegisterRequests(bool ignore);
 
     // Descriptor tables, changeable to build malformed devices.
     QByteArray deviceDescriptor;
@@ -50,4 +52,5 @@ private:
     QMap<int, QByteArray> strings;
     int requestsUntilStall = 0;
     bool emptyReads = false;
+    bool silent = false;
 };

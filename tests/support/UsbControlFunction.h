@@ -27,6 +27,8 @@ struct UsbSetup
 class UsbControlFunction
 {
 public:
+    static constexpr int NoAnswer = -2;
+
     virtual ~UsbControlFunction() = default;
 
     // The device descriptor followed by the configuration descriptor, as the
@@ -35,7 +37,8 @@ public:
     // Link speed in Mbit/s.
     virtual int speed() const { return 480; }
     // A request and its data stage (OUT: the bytes sent; IN: room for
-    // setup.length bytes). Returns the bytes moved, or -1 to stall.
+    // setup.length bytes). Returns the bytes moved, -1 to stall, or
+    // NoAnswer to leave the request unanswered until the host gives up.
     virtual int control(const UsbSetup &setup, quint8 *data) = 0;
     virtual void setInterface(int interface, int alt)
     {
