@@ -1,5 +1,3 @@
-#include <QSignalSpy>
-
 #include <QElapsedTimer>
 
 #include "CCyBulkEndPoint.h"
