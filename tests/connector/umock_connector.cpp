@@ -114,6 +114,8 @@ private slots:
             QCOMPARE(connector.writeRegister(9, name[4]), 0);
         }
         QCOMPARE(QSet<int>({board->value(9), second.value(9)}), QSet<int>({'0', '1'}));
+        QCOMPARE(connector.open("USB#2"), -2);
+        QCOMPARE(connector.writeRegister(9, 0), -4);
         QCOMPARE(connector.open("1"), 0);
     }
 
