@@ -24,6 +24,7 @@
 #include "HexFileDialog.h"
 #include "KV2260_atmel_API.h"
 #include "KV2260_fmc_API.h"
+#include "KV2260_USB3_API.h"
 #include "KV2260_stm32_API.h"
 #include "RegMap.h"
 #include "SystemCalculator.h"
@@ -421,7 +422,7 @@ canal *MainClass::createTransport(const QString &name) const
     case DeviceNames::FmcBoard:
         return new KV2260_fmc_API;
     case DeviceNames::Usb3Board:
-        return nullptr;  // the USB3 board has no transport yet
+        return new KV2260_USB3_API;
     case DeviceNames::AtmelBoard:
         break;
     }

@@ -8,6 +8,7 @@
 // Create the bed before anything starts libusb or lists serial ports; it
 // removes its testbed when it goes.
 #include <QByteArray>
+#include <algorithm>
 #include <QString>
 #include <QStringList>
 #include <cerrno>
@@ -25,6 +26,7 @@
 #pragma pop_macro("signals")
 
 #include "AtmelBoard.h"
+#include "UsbControlFunction.h"
 
 class UmockUsbBed
 {
@@ -34,6 +36,7 @@ public:
         int bus = 0;
         int address = 0;
         AtmelBoard *board = nullptr;
+        UsbControlFunction *function = nullptr;
         QString node;
         UMockdevIoctlBase *handler = nullptr;
 
@@ -42,8 +45,14 @@ public:
         bool refuseClaim = false;
         bool unplugged = false;
         QStringList requests;
-        std::vector<UMockdevIoctlData *> waitingIn;
-        std::vector<UMockdevIoctlData *> finished;
+        // URBs by the connection (open file) that submitted them: each is
+        // reaped only through its own connection.
+        struct Urb {
+            UMockdevIoctlClient *client;
+            UMockdevIoctlData *data;
+        };
+        std::vector<Urb> waitingIn;
+        std::vector<Urb> finished;
 
         QStringList seen()
         {
@@ -62,10 +71,10 @@ public:
     ~UmockUsbBed()
     {
         for (auto &device : devices) {
-            for (UMockdevIoctlData *urb : device->waitingIn)
-                g_object_unref(urb);
-            for (UMockdevIoctlData *urb : device->finished)
-                g_object_unref(urb);
+            for (const Device::Urb &urb : device->waitingIn)
+                g_object_unref(urb.data);
+            for (const Device::Urb &urb : device->finished)
+                g_object_unref(urb.data);
             if (device->handler)
                 g_object_unref(device->handler);
         }
@@ -82,31 +91,22 @@ public:
     Device &addUsbDevice(int slot, int bus, int address, quint16 vid, quint16 pid,
                          AtmelBoard *board = nullptr)
     {
-        devices.emplace_back(new Device);
-        Device &device = *devices.back();
-        device.bus = bus;
-        device.address = address;
+        const QByteArray descriptors =
+            QByteArray::fromHex(QString::asprintf("1201000200000040%02X%02X%02X%02X000100000001", vid & 0xFF,
+                                                  vid >> 8, pid & 0xFF, pid >> 8)
+                                    .toLatin1())
+            + QByteArray::fromHex("0902200001010080320904000002FF0000000705020240000007058102400000");
+        Device &device = attach(slot, bus, address, descriptors, 480);
         device.board = board;
-        device.node = QString::asprintf("/dev/bus/usb/%03d/%03d", bus, address);
-        const QString descriptors =
-            QString::asprintf("1201000200000040%02X%02X%02X%02X000100000001", vid & 0xFF, vid >> 8,
-                              pid & 0xFF, pid >> 8)
-            + "0902200001010080320904000002FF0000000705020240000007058102400000";
-        const QString text = QString::asprintf(
-            "P: /devices/usb%d/%d-%d\nN: bus/usb/%03d/%03d\nE: SUBSYSTEM=usb\n"
-            "E: DEVTYPE=usb_device\nE: DEVNAME=/dev/bus/usb/%03d/%03d\nE: BUSNUM=%03d\n"
-            "E: DEVNUM=%03d\nA: busnum=%d\\n\nA: devnum=%d\\n\nA: speed=480\\n\n"
-            "A: bConfigurationValue=1\\n\nH: descriptors=%s\n",
-            bus, bus, slot, bus, address, bus, address, bus, address, bus, address,
-            qPrintable(descriptors));
-        GError *error = nullptr;
-        if (!umockdev_testbed_add_from_string(bed, text.toUtf8().constData(), &error))
-            qFatal("umockdev: cannot add a USB device: %s", error->message);
-        device.handler = umockdev_ioctl_base_new();
-        g_signal_connect(device.handler, "handle-ioctl", G_CALLBACK(&UmockUsbBed::onIoctl), &device);
-        if (!umockdev_testbed_attach_ioctl(bed, device.node.toUtf8().constData(), device.handler,
-                                           &error))
-            qFatal("umockdev: cannot attach the ioctl handler: %s", error->message);
+        return device;
+    }
+
+    // A device whose descriptors, speed and control requests come from
+    // `function`.
+    Device &addUsbDevice(int slot, int bus, int address, UsbControlFunction &function)
+    {
+        Device &device = attach(slot, bus, address, function.descriptors(), function.speed());
+        device.function = &function;
         return device;
     }
 
@@ -134,6 +134,31 @@ public:
     }
 
 private:
+    Device &attach(int slot, int bus, int address, const QByteArray &descriptors, int speed)
+    {
+        devices.emplace_back(new Device);
+        Device &device = *devices.back();
+        device.bus = bus;
+        device.address = address;
+        device.node = QString::asprintf("/dev/bus/usb/%03d/%03d", bus, address);
+        const QString text = QString::asprintf(
+            "P: /devices/usb%d/%d-%d\nN: bus/usb/%03d/%03d\nE: SUBSYSTEM=usb\n"
+            "E: DEVTYPE=usb_device\nE: DEVNAME=/dev/bus/usb/%03d/%03d\nE: BUSNUM=%03d\n"
+            "E: DEVNUM=%03d\nA: busnum=%d\\n\nA: devnum=%d\\n\nA: speed=%d\\n\n"
+            "A: bConfigurationValue=1\\n\nH: descriptors=%s\n",
+            bus, bus, slot, bus, address, bus, address, bus, address, bus, address, speed,
+            descriptors.toHex().toUpper().constData());
+        GError *error = nullptr;
+        if (!umockdev_testbed_add_from_string(bed, text.toUtf8().constData(), &error))
+            qFatal("umockdev: cannot add a USB device: %s", error->message);
+        device.handler = umockdev_ioctl_base_new();
+        g_signal_connect(device.handler, "handle-ioctl", G_CALLBACK(&UmockUsbBed::onIoctl), &device);
+        if (!umockdev_testbed_attach_ioctl(bed, device.node.toUtf8().constData(), device.handler,
+                                           &error))
+            qFatal("umockdev: cannot attach the ioctl handler: %s", error->message);
+        return device;
+    }
+
     static UMockdevIoctlData *resolve(UMockdevIoctlData *data, size_t offset, size_t length)
     {
         GError *error = nullptr;
@@ -180,6 +205,22 @@ private:
             device.requests << QString("release %1").arg(number);
             return complete(client, 0, 0);
         }
+        case USBDEVFS_SETINTERFACE: {
+            auto *setting = reinterpret_cast<usbdevfs_setinterface *>(
+                resolve(arg, 0, sizeof(usbdevfs_setinterface))->data);
+            device.requests << QString("setinterface %1 %2").arg(setting->interface).arg(setting->altsetting);
+            if (device.function)
+                device.function->setInterface(int(setting->interface), int(setting->altsetting));
+            return complete(client, 0, 0);
+        }
+        case USBDEVFS_CLEAR_HALT: {
+            const unsigned endpoint = *reinterpret_cast<unsigned *>(resolve(arg, 0, sizeof(unsigned))->data);
+            device.requests << QString("clear_halt %1").arg(endpoint, 2, 16, QLatin1Char('0'));
+            return complete(client, 0, 0);
+        }
+        case USBDEVFS_RESET:
+            device.requests << "reset";
+            return complete(client, 0, 0);
         case USBDEVFS_SUBMITURB:
             return submit(device, client, arg);
         case USBDEVFS_REAPURBNDELAY:
@@ -203,6 +244,8 @@ private:
     {
         UMockdevIoctlData *urbData = resolve(arg, 0, sizeof(usbdevfs_urb));
         auto *urb = reinterpret_cast<usbdevfs_urb *>(urbData->data);
+        if (urb->type == USBDEVFS_URB_TYPE_CONTROL)
+            return submitControl(device, client, urbData);
         const bool in = urb->endpoint & 0x80;
         device.requests << QString("bulk %1 %2").arg(urb->endpoint, 2, 16, QLatin1Char('0')).arg(urb->buffer_length);
         if (device.unplugged || !device.board || urb->type != USBDEVFS_URB_TYPE_BULK)
@@ -214,26 +257,52 @@ private:
         if (!in) {
             device.board->receive(buffer->data, urb->buffer_length);
             urb->actual_length = urb->buffer_length;
-            device.finished.push_back(static_cast<UMockdevIoctlData *>(g_object_ref(urbData)));
+            device.finished.push_back({client, static_cast<UMockdevIoctlData *>(g_object_ref(urbData))});
             return complete(client, 0, 0);
         }
         QByteArray reply;
         if (device.board->takeReply(urb->buffer_length, reply)) {
             std::memcpy(buffer->data, reply.constData(), size_t(reply.size()));
             urb->actual_length = reply.size();
-            device.finished.push_back(static_cast<UMockdevIoctlData *>(g_object_ref(urbData)));
+            device.finished.push_back({client, static_cast<UMockdevIoctlData *>(g_object_ref(urbData))});
         } else {
-            device.waitingIn.push_back(static_cast<UMockdevIoctlData *>(g_object_ref(urbData)));
+            device.waitingIn.push_back({client, static_cast<UMockdevIoctlData *>(g_object_ref(urbData))});
         }
+        return complete(client, 0, 0);
+    }
+
+    // A control URB: the setup packet, then the data stage. The function
+    // answers it at once; a stall finishes the URB with -EPIPE.
+    static gboolean submitControl(Device &device, UMockdevIoctlClient *client, UMockdevIoctlData *urbData)
+    {
+        auto *urb = reinterpret_cast<usbdevfs_urb *>(urbData->data);
+        device.requests << "control";
+        if (device.unplugged || !device.function || urb->buffer_length < 8)
+            return complete(client, -1, ENODEV);
+        quint8 *bytes = resolve(urbData, offsetof(usbdevfs_urb, buffer), size_t(urb->buffer_length))->data;
+        const UsbSetup setup{bytes[0], bytes[1], quint16(bytes[2] | bytes[3] << 8),
+                             quint16(bytes[4] | bytes[5] << 8), quint16(bytes[6] | bytes[7] << 8)};
+        if (8 + int(setup.length) > urb->buffer_length)
+            return complete(client, -1, EINVAL);
+        const int moved = device.function->control(setup, bytes + 8);
+        if (moved == UsbControlFunction::NoAnswer) {
+            device.waitingIn.push_back({client, static_cast<UMockdevIoctlData *>(g_object_ref(urbData))});
+            return complete(client, 0, 0);
+        }
+        urb->status = moved < 0 ? -EPIPE : 0;
+        urb->actual_length = moved < 0 ? 0 : moved;
+        device.finished.push_back({client, static_cast<UMockdevIoctlData *>(g_object_ref(urbData))});
         return complete(client, 0, 0);
     }
 
     static gboolean reap(Device &device, UMockdevIoctlClient *client, UMockdevIoctlData *arg)
     {
-        if (device.finished.empty())
+        auto mine = std::find_if(device.finished.begin(), device.finished.end(),
+                                 [client](const Device::Urb &urb) { return urb.client == client; });
+        if (mine == device.finished.end())
             return complete(client, -1, EAGAIN);
-        UMockdevIoctlData *urbData = device.finished.front();
-        device.finished.erase(device.finished.begin());
+        UMockdevIoctlData *urbData = mine->data;
+        device.finished.erase(mine);
         umockdev_ioctl_data_set_ptr(resolve(arg, 0, sizeof(void *)), 0, urbData);
         complete(client, 0, 0);
         g_object_unref(urbData);
@@ -246,9 +315,9 @@ private:
         device.requests << "discard";
         const gulong address = *reinterpret_cast<gulong *>(arg->data);
         for (auto it = device.waitingIn.begin(); it != device.waitingIn.end(); ++it) {
-            if ((*it)->client_addr != address)
+            if (it->client != client || it->data->client_addr != address)
                 continue;
-            reinterpret_cast<usbdevfs_urb *>((*it)->data)->status = -ENOENT;
+            reinterpret_cast<usbdevfs_urb *>(it->data->data)->status = -ENOENT;
             device.finished.push_back(*it);
             device.waitingIn.erase(it);
             return complete(client, 0, 0);

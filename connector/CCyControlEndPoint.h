@@ -1,0 +1,35 @@
+#pragma once
+#include "CCyUSBEndPoint.h"
+
+// Endpoint 0: control requests whose setup fields the object holds. The
+// data travels inside the request buffer behind the record.
+class CCyControlEndPoint : public CCyUSBEndPoint
+{
+public:
+    enum Target { TGT_DEVICE = 0, TGT_INTFC = 1, TGT_ENDPT = 2, TGT_OTHER = 3 };
+    enum ReqType { REQ_STD = 0, REQ_CLASS = 1, REQ_VENDOR = 2 };
+    enum Direction { DIR_TO_DEVICE = 0, DIR_FROM_DEVICE = 1 };
+
+    CCyControlEndPoint();
+    CCyControlEndPoint(CyDriverHandle *handle, const quint8 *descriptor,
+                       const quint8 *companion = nullptr);
+    CCyUSBEndPoint *clone() const override { return new CCyControlEndPoint(*this); }
+
+    Context BeginDataXfer(quint8 *buffer, qint32 length, CyOverlapped *overlapped) override;
+
+    // Sets up a vendor request to the device.
+    void setVendorRequest(bool in, quint8 request, quint16 value, quint16 index);
+
+    bool Read(quint8 *buffer, qint32 &length);
+    bool Write(quint8 *buffer, qint32 &length);
+
+    quint32 Target = TGT_DEVICE;
+    quint32 ReqType = REQ_VENDOR;
+    quint32 Direction = DIR_TO_DEVICE;
+    quint8 ReqCode = 0;
+    quint16 Value = 0;
+    quint16 Index = 0;
+
+private:
+    void useControlDefaults();
+};

@@ -1,0 +1,11 @@
+#include "CyDriver.h"
+
+#include "LibusbCyDriver.h"
+
+CyDriver::~CyDriver() = default;
+
+CyDriver &CyDriver::instance()
+{
+    static LibusbCyDriver driver;
+    return driver;
+}
