@@ -42,10 +42,13 @@ QString channelField(const char *pattern, int channel)
     return QString::fromLatin1(pattern).arg(channel);
 }
 
+// A text longer than its display shows from its start, not its end.
 void setText(QLineEdit *display, const QString &text)
 {
-    if (display)
-        display->setText(text);
+    if (!display)
+        return;
+    display->setText(text);
+    display->setCursorPosition(0);
 }
 
 void setEnabled(QWidget *widget, bool enabled)
