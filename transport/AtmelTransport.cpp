@@ -52,7 +52,7 @@ bool AtmelTransport::readRegisterBlock(quint8 map, int count, quint8 **entries)
 bool AtmelTransport::readRegisterAutoInc(quint8 map, int first, int count, quint8 **values)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map) || !rangeValid(first, count, dialect().readRangeEnd))
+    if (!acceptRequest(map, rangeHolds(first, count, dialect().readRangeEnd)))
         return false;
     if (dialect().rangeReadFrame == 0)
         return readRangeAsList(first, count, *values);
@@ -64,7 +64,7 @@ bool AtmelTransport::readRegisterAutoInc(quint8 map, int first, int count, quint
 bool AtmelTransport::writeRegister(quint8 map, int reg, quint8 *value)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map) || !registerHeld(dialect().writeRegisters, reg))
+    if (!acceptRequest(map, dialect().writeRegisters.hold(reg)))
         return false;
     QByteArray reply;
     const Frames write = [&] { return faultUnless(transfer(frames().singleWrite(reg, *value), reply)); };
@@ -88,7 +88,7 @@ bool AtmelTransport::writeRegisterBlock(quint8 map, int count, quint8 *entries)
 bool AtmelTransport::writeRegisterAutoInc(quint8 map, int first, int count, quint8 *values)
 {
     QMutexLocker guard(&lock);
-    if (!mapExists(map) || !rangeValid(first, count, dialect().writeRangeEnd))
+    if (!acceptRequest(map, rangeHolds(first, count, dialect().writeRangeEnd)))
         return false;
     if (dialect().rangeWriteFrame == 0)
         return writeRangeAsList(first, count, values);
@@ -108,7 +108,7 @@ bool AtmelTransport::sendPacket(int length, quint8 **packet)
             return Fault::PacketTooLong;
         quint8 *bytes = *packet;
         if (usbTransaction(bytes, bytes, length) != length) {
-            failure = Failure::Silent;
+            unanswered = true;
             return Fault::Transaction;
         }
         return faultUnless(length == 0 || bytes[0] == 0);
@@ -130,15 +130,14 @@ bool AtmelTransport::onBoard(const Frames &frames)
         qDebug().noquote() << QStringLiteral("устройство недоступно");
         return false;
     }
-    failure = Failure::None;
+    unanswered = false;
     const Fault fault = frames();
     closeUsb();
     if (fault == Fault::None)
         return true;
-    // A transfer that moved nothing has marked the board as silent.
     const FaultReport &faultReport = faultReports[int(fault)];
     report(faultReport.debugLine, faultReport.text,
-           failure == Failure::Silent ? Failure::Silent : Failure::Refused);
+           unanswered ? Failure::Silent : Failure::Refused);
     return false;
 }
 
@@ -152,7 +151,7 @@ bool AtmelTransport::transfer(const QByteArray &frame, QByteArray &reply)
     const int moved = usbTransaction(reinterpret_cast<quint8 *>(out.data()),
                                      reinterpret_cast<quint8 *>(reply.data()), frame.size());
     if (moved != frame.size()) {
-        failure = Failure::Silent;
+        unanswered = true;
         return false;
     }
     return reply.at(0) == 0;
@@ -203,10 +202,3 @@ bool AtmelTransport::countValid(int count)
     return false;
 }
 
-bool AtmelTransport::rangeValid(int first, int count, qint64 end)
-{
-    if (rangeHolds(first, count, end))
-        return true;
-    report("ошибка адресации регистров", "Error: Register does not exist");
-    return false;
-}

@@ -48,5 +48,9 @@ protected:
     // The argument checks, each reporting its refusal.
     bool registerHeld(const SpiDialect::Registers &registers, int reg);
     bool countValid(int count);
-    bool rangeValid(int first, int count, qint64 end);
+
+private:
+    // Set by a transfer that moved less than its frame: the board did not
+    // answer. Cleared when an operation's frames start.
+    bool unanswered = false;
 };

@@ -5,8 +5,6 @@
 
 namespace {
 
-const quint16 stm32VendorId = 0x0483;
-
 // The file a path finally names, links followed; the path itself when it
 // names nothing there is.
 QString resolved(const QString &path)
@@ -40,17 +38,11 @@ const DeviceNames::Port *DeviceNames::findPort(const QString &name, const QList<
     return nullptr;
 }
 
-bool DeviceNames::isSerialPort(const QString &name, const QList<Port> &ports)
-{
-    return name.startsWith('/') || findPort(name, ports);
-}
-
 DeviceNames::Board DeviceNames::boardOf(const QString &name, const QList<Port> &ports)
 {
-    if (isSerialPort(name, ports)) {
-        const Port *port = findPort(name, ports);
+    const Port *port = findPort(name, ports);
+    if (port || name.startsWith('/'))
         return port && port->vendor == stm32VendorId ? Stm32Board : FmcBoard;
-    }
     if (name.contains(QLatin1String("USB#")))
         return Usb3Board;
     return AtmelBoard;

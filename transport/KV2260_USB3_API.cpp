@@ -24,7 +24,7 @@ bool KV2260_USB3_API::connectBoard()
     if (connector.open(deviceName.toLatin1().constData()) == 0)
         return true;
     connector.close();
-    report("ошибка подключения", "Error: Can not connect");
+    report("ошибка подключения", "Error: Can not connect", Failure::Unreachable);
     return false;
 }
 

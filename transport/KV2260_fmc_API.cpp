@@ -193,8 +193,10 @@ KV2260_fmc_API::Outcome KV2260_fmc_API::exchange(QSerialPort &port, QByteArray r
         }
         const qint64 got =
             port.read(reinterpret_cast<char *>(reply) + received, replyLength - received);
-        if (got < 0)
+        if (got < 0) {
+            failure = Failure::Silent;
             return Outcome::BadReply;
+        }
         received += int(got);
     }
     if (reply[0] != quint8(replyLead)) {

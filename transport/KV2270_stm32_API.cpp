@@ -70,7 +70,6 @@ bool KV2270_stm32_API::readRegisterBlock(quint8, int count, quint8 **entries)
     QSerialPort port;
     if (!openQuietly(port))
         return false;
-    port.clear();
     return runFrames(frames().listReads(*entries, count), over(port, Reporting::Quiet), *entries);
 }
 
@@ -207,5 +206,8 @@ bool KV2270_stm32_API::readMap(QSerialPort &port, quint8 map, quint8 *image)
 
 bool KV2270_stm32_API::openQuietly(QSerialPort &port)
 {
-    return openSerial(&port, deviceName, baud);
+    if (openSerial(&port, deviceName, baud))
+        return true;
+    failure = Failure::Unreachable;
+    return false;
 }

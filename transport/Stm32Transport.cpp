@@ -4,9 +4,7 @@
 #include <QSerialPortInfo>
 #include <cstring>
 
-namespace {
-const quint16 stm32Vid = 0x0483;
-}
+#include "DeviceNames.h"
 
 bool Stm32Transport::readRegister(quint8 map, int reg, quint8 *value)
 {
@@ -103,7 +101,7 @@ QStringList Stm32Transport::deviceList()
     QMutexLocker guard(&lock);
     QStringList names;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        if (info.hasVendorIdentifier() && info.vendorIdentifier() == stm32Vid)
+        if (info.hasVendorIdentifier() && info.vendorIdentifier() == DeviceNames::stm32VendorId)
             names << info.portName();
     return names;
 }
@@ -113,7 +111,11 @@ canal::Reply Stm32Transport::exchange(QSerialPort &port, const QByteArray &frame
 {
     port.write(frame);
     const Reply outcome = collectReply(port, frame.size(), replyTimeout, reply);
-    if (outcome == Reply::Complete || reporting == Reporting::Quiet)
+    if (outcome == Reply::Complete)
+        return outcome;
+    // Noted even when the caller reports nothing, so a silent board is seen.
+    failure = outcome == Reply::Silent ? Failure::Silent : Failure::Refused;
+    if (reporting == Reporting::Quiet)
         return outcome;
     port.close();
     if (outcome == Reply::Silent)

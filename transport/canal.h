@@ -63,7 +63,6 @@ public:
     // caller can give up on a board that is gone. Callers clear it before
     // the operation they ask about.
     enum class Failure { None, Refused, Silent, Unreachable };
-    Failure lastFailure() const { return failure; }
     void clearFailure() { failure = Failure::None; }
     // True when the last failure says the board is not there to answer.
     bool boardLost() const

@@ -20,7 +20,6 @@ public:
     QByteArray registers() const { return model.registers(); }
     void setRegisters(const QByteArray &values) { model.setRegisters(values); }
     void setWriteFrames(SpiBoardModel::WriteFrames kind) { model.setWriteFrames(kind); }
-    void setDialect(const SpiBoardModel::Dialect &dialect) { model.setDialect(dialect); }
     SpiBoardModel &board() { return model; }
 
     void setFault(Fault fault, int goodRepliesFirst = 0) { link.setFault(fault, goodRepliesFirst); }

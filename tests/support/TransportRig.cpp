@@ -11,7 +11,7 @@ TransportRig::TransportRig(const Chip &chip) : board(chip.board), subject(chip.m
 {
     if (board == Board::Stm32) {
         stm32.reset(new Stm32BoardEmulator);
-        stm32->setDialect(chip.dialect);
+        stm32->board().setDialect(chip.dialect);
         subject->deviceName = stm32->portPath();
     } else {
         atmel.reset(new AtmelBoard);

@@ -29,8 +29,6 @@ Rig::Chip chip(const QString &name)
 const QByteArray assertCs = Rig::hex("14");
 const QByteArray releaseCs = Rig::hex("13");
 
-
-
 // An entry list of `width`-byte addresses for the given registers, values
 // 0xA0 + k.
 Operation listOf(bool write, int width, const QVector<int> &regs)
@@ -54,7 +52,6 @@ QVector<int> upTo(int count)
         regs << r;
     return regs;
 }
-
 
 // The Atmel frame reading registers first, first + 1, ... as a list.
 QByteArray reversedReads(int first, int count, char filler)

@@ -60,9 +60,6 @@ Operation readList(int first, int count)
     };
 }
 
-
-
-
 }
 
 class tst_kv2240 : public QObject
@@ -228,6 +225,11 @@ private slots:
         for (int k = 0; k < 15; ++k)
             QCOMPARE(quint8(list.at(3 * k + 2)), quint8(k < 10 ? k + 1 : 0xA0 + k));
         QCOMPARE(rig.texts(), QStringList{text});
+        // A reply that never came in whole means the board is gone; a
+        // wrong one means it refused.
+        const bool lost = fault == int(Rig::Fault::Silent)
+                          || (board == "atmel" && fault == int(Rig::Fault::Short));
+        QCOMPARE(rig.transport().boardLost(), lost);
         QVERIFY(rig.usbBalanced());
 
         rig.setFault(Rig::Fault::None);

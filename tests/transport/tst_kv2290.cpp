@@ -43,8 +43,6 @@ struct Kv2270Rig {
     }
 };
 
-
-
 // A two-byte entry list: registers and values.
 Operation list(bool write, const QByteArray &entries)
 {
@@ -63,7 +61,6 @@ QByteArray entriesFrom(int first, int count)
         entries.append(char(first + i)).append('\0');
     return entries;
 }
-
 
 // Range frames with `lead` OR-ed into each start address.
 QList<QByteArray> rangeFrames(quint8 lead, int first, const QByteArray &values, int perFrame)
@@ -252,6 +249,7 @@ private slots:
         rig.link.setFault(PtyBoardLink::Fault::Silent);
         QVERIFY(!operation(rig.transport));
         QVERIFY(rig.messages.isEmpty());
+        QVERIFY(rig.transport.boardLost());
     }
 
     void kv2270ValuesTravel()

@@ -206,6 +206,7 @@ private slots:
         QVERIFY(!transport->readRegister(0, 1, &value));
         QVERIFY(!transport->writeRegister(0, 1, &value));
         QCOMPARE(textsOf(*messages), QStringList({"Error: Can not connect", "Error: Can not connect"}));
+        QVERIFY(transport->boardLost());
         QCOMPARE(registerRequests(*board), QStringList());
     }
 
