@@ -45,6 +45,21 @@ void CCyControlEndPoint::setVendorRequest(bool in, quint8 request, quint16 value
     Index = index;
 }
 
+bool CCyControlEndPoint::vendorXfer(bool in, quint8 request, quint16 value, quint16 index,
+                                    quint8 *buffer, qint32 length)
+{
+    if (length < 0 || length > 0xFFFF)
+        return false;
+    setVendorRequest(in, request, value, index);
+    qint32 moved = length;
+    return XferData(buffer, moved) && moved == length;
+}
+
+bool CCyControlEndPoint::unanswered() const
+{
+    return UsbdStatus == CyUsbdStatus::DevNotResponding;
+}
+
 bool CCyControlEndPoint::Read(quint8 *buffer, qint32 &length)
 {
     Direction = DIR_FROM_DEVICE;

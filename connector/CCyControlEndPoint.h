@@ -19,6 +19,13 @@ public:
 
     // Sets up a vendor request to the device.
     void setVendorRequest(bool in, quint8 request, quint16 value, quint16 index);
+    // One vendor request whose data stage moves exactly `length` bytes
+    // (0 ... 0xFFFF); false when it fails or moves fewer.
+    bool vendorXfer(bool in, quint8 request, quint16 value, quint16 index, quint8 *buffer,
+                    qint32 length);
+    // The last request got no answer: the device stopped responding or is
+    // gone, rather than refusing it.
+    bool unanswered() const;
 
     bool Read(quint8 *buffer, qint32 &length);
     bool Write(quint8 *buffer, qint32 &length);

@@ -51,11 +51,7 @@ const QMap<int, EepromSize> &eepromSizes()
 bool CCyFX3Device::controlXfer(quint8 request, quint16 value, quint16 index, quint8 *buffer,
                                qint32 length, bool in)
 {
-    if (!ControlEndPoint || length < 0 || length > maxControlPiece)
-        return false;
-    ControlEndPoint->setVendorRequest(in, request, value, index);
-    qint32 moved = length;
-    return ControlEndPoint->XferData(buffer, moved) && moved == length;
+    return ControlEndPoint && ControlEndPoint->vendorXfer(in, request, value, index, buffer, length);
 }
 
 // Each piece goes through its own scratch buffer, so a short IN answer never

@@ -95,9 +95,8 @@ bool CCyUSBDevice::fail(const QString &why)
     return false;
 }
 
-bool CCyUSBDevice::createHandle(quint8 dev)
+bool CCyUSBDevice::createHandle(quint8 dev, const QVector<CyDriver::Device> &present)
 {
-    const QVector<CyDriver::Device> present = PresentDevices();
     if (dev >= present.size())
         return false;
     const QString path = present.at(dev).path;
@@ -119,9 +118,14 @@ bool CCyUSBDevice::createHandle(quint8 dev)
 
 bool CCyUSBDevice::Open(quint8 dev)
 {
+    return Open(dev, PresentDevices());
+}
+
+bool CCyUSBDevice::Open(quint8 dev, const QVector<CyDriver::Device> &present)
+{
     if (IsOpen())
         Close();
-    if (!createHandle(dev)) {
+    if (!createHandle(dev, present)) {
         DevNum = 0;
         return false;
     }
@@ -158,7 +162,8 @@ bool CCyUSBDevice::buildBos()
                               bosDescriptor.size());
     if (BosRecord->problem().isEmpty())
         return true;
-    return fail(QStringLiteral("Please correct firmware BOS descriptor table (%1)").arg(BosRecord->problem()));
+    return fail(QStringLiteral("Wrong BOS Descriptor: Please correct firmware BOS descriptor table (%1)")
+                    .arg(BosRecord->problem()));
 }
 
 void CCyUSBDevice::readStatus()
@@ -191,7 +196,8 @@ bool CCyUSBDevice::readConfigs()
         USBCfgs[n] = new CCyUSBConfig(DriverHandle, reinterpret_cast<const quint8 *>(block.constData()),
                                       block.size(), (BcdUSB >> 8) != 0x02);
         if (!USBCfgs[n]->problem().isEmpty())
-            return fail(QStringLiteral("Please correct firmware descriptor table (%1)").arg(USBCfgs[n]->problem()));
+            return fail(QStringLiteral("Wrong Device Configuration: Please correct firmware descriptor table (%1)")
+                        .arg(USBCfgs[n]->problem()));
     }
     return true;
 }

@@ -36,6 +36,8 @@ public:
     QVector<CyDriver::Device> PresentDevices();
     quint8 DeviceCount();
     bool Open(quint8 dev);
+    // Opens device `dev` of a listing the caller has just taken.
+    bool Open(quint8 dev, const QVector<CyDriver::Device> &present);
     void Close();
     bool IsOpen() const { return DriverHandle != nullptr; }
 
@@ -129,7 +131,7 @@ protected:
     quint8 IntfcIndex = 0;
 
 private:
-    bool createHandle(quint8 dev);
+    bool createHandle(quint8 dev, const QVector<CyDriver::Device> &present);
     bool readDescriptors();
     bool readConfigs();
     bool buildBos();

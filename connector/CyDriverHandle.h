@@ -41,6 +41,14 @@ constexpr quint32 IoPending = 997;
 constexpr quint32 DeviceNotConnected = 1167;
 }
 
+// USB status words the driver writes into a request record.
+namespace CyUsbdStatus {
+constexpr quint32 StallPid = 0xC0000004;
+constexpr quint32 DevNotResponding = 0xC0000005;
+constexpr quint32 DataOverrun = 0xC0000008;
+constexpr quint32 NotAccessed = 0xC000000F;
+}
+
 // The state of one request that was started without waiting for it.
 struct CyOverlapped
 {

@@ -24,6 +24,17 @@ bool isBoard(const QString &path)
     return QString::fromLatin1(narrow).toLower().contains(QLatin1String(boardMatch));
 }
 
+// The driver index of the board with the given ordinal among the boards, by
+// what enumeration gives: -1 when there is none.
+int boardIndex(int ordinal, const QVector<CyDriver::Device> &devices)
+{
+    int boards = 0;
+    for (int i = 0; i < devices.size(); ++i)
+        if (isBoard(devices.at(i).path) && boards++ == ordinal)
+            return i;
+    return -1;
+}
+
 const QMap<int, const char *> &errorTexts()
 {
     static const QMap<int, const char *> texts = {
@@ -44,6 +55,7 @@ int buildDeviceList(QString &names, CyDriver *driver)
     for (int i = 0; i < devices.size(); ++i) {
         const CyDriver::Device &device = devices.at(i);
         const bool match = isBoard(device.path);
+        qDebug("AAA");
         qDebug("Device[%2d]: 0x%04X 0x%04X %s", i, device.vendorId, device.productId,
                match ? "***" : "");
         if (match)
@@ -89,18 +101,6 @@ char *KvCypressConnector::deviceList()
     return listBuffer;
 }
 
-// The driver index of the board with the given ordinal among the boards, by
-// what enumeration gives: -1 when there is none.
-int KvCypressConnector::boardIndex(int ordinal)
-{
-    const QVector<CyDriver::Device> devices = device->PresentDevices();
-    int boards = 0;
-    for (int i = 0; i < devices.size(); ++i)
-        if (isBoard(devices.at(i).path) && boards++ == ordinal)
-            return i;
-    return -1;
-}
-
 int KvCypressConnector::open(const char *name)
 {
     QString ordinalText = QString::fromLatin1(name ? name : "");
@@ -111,8 +111,10 @@ int KvCypressConnector::open(const char *name)
         return InvalidDeviceName;
     if (!device)
         device.reset(new CCyUSBDevice(false, driver()));
-    const int index = ordinal < 0 ? -1 : boardIndex(ordinal);
-    if (index < 0 || index > 0xFF || !device->Open(quint8(index))) {
+    // One listing finds the board and serves its opening.
+    const QVector<CyDriver::Device> devices = device->PresentDevices();
+    const int index = ordinal < 0 ? -1 : boardIndex(ordinal, devices);
+    if (index < 0 || index > 0xFF || !device->Open(quint8(index), devices)) {
         close();
         return CannotOpenInterface;
     }
@@ -128,15 +130,16 @@ void KvCypressConnector::close()
     device.reset();
 }
 
+bool KvCypressConnector::lastRequestUnanswered() const
+{
+    return device && device->ControlEndPoint && device->ControlEndPoint->unanswered();
+}
+
 // One vendor request on endpoint 0 whose data stage is exactly one byte.
 bool KvCypressConnector::oneByte(bool in, quint8 request, quint16 value, quint16 index, quint8 &byte)
 {
-    if (!device || !device->ControlEndPoint)
-        return false;
-    CCyControlEndPoint &endpoint = *device->ControlEndPoint;
-    endpoint.setVendorRequest(in, request, value, index);
-    qint32 length = 1;
-    return endpoint.XferData(&byte, length) && length == 1;
+    return device && device->ControlEndPoint
+           && device->ControlEndPoint->vendorXfer(in, request, value, index, &byte, 1);
 }
 
 // The value goes out as wValue and its low byte as the data stage; what the

@@ -43,10 +43,12 @@ public:
 
     // The board names as a list, for callers that want no C string.
     QString boardNames();
+    // The last register request got no answer (the board stopped responding
+    // or is gone), as against one the board refused.
+    bool lastRequestUnanswered() const;
 
 private:
     CyDriver &driver();
-    int boardIndex(int ordinal);
     bool oneByte(bool in, quint8 request, quint16 value, quint16 index, quint8 &byte);
 
     CyDriver *usbDriver = nullptr;

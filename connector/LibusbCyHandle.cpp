@@ -11,11 +11,6 @@ const quint32 layerVersion = 0x00010000;
 // The transfer size a pipe has until it is set.
 const quint32 defaultTransferSize = 0x10000;
 
-// Windows USBD status words for what libusb reports.
-const quint32 usbdStallPid = 0xC0000004;
-const quint32 usbdDevNotResponding = 0xC0000005;
-const quint32 usbdDataOverrun = 0xC0000008;
-const quint32 usbdNotAccessed = 0xC000000F;
 const quint32 driverUnsuccessful = 0xC0000001;
 
 // A record names whole seconds; 0 must not become libusb's endless wait.
@@ -116,14 +111,14 @@ quint32 LibusbCyHandle::usbdStatusOf(int libusbError)
 {
     switch (libusbError) {
     case LIBUSB_ERROR_PIPE:
-        return usbdStallPid;
+        return CyUsbdStatus::StallPid;
     case LIBUSB_ERROR_TIMEOUT:
     case LIBUSB_ERROR_NO_DEVICE:
-        return usbdDevNotResponding;
+        return CyUsbdStatus::DevNotResponding;
     case LIBUSB_ERROR_OVERFLOW:
-        return usbdDataOverrun;
+        return CyUsbdStatus::DataOverrun;
     default:
-        return usbdNotAccessed;
+        return CyUsbdStatus::NotAccessed;
     }
 }
 

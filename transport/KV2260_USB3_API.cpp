@@ -1,7 +1,5 @@
 #include "KV2260_USB3_API.h"
 
-#include <QDebug>
-
 namespace {
 // Highest first + count that an auto-increment operation accepts.
 const int autoIncLimit = 290;
@@ -28,6 +26,11 @@ bool KV2260_USB3_API::connectBoard()
     return false;
 }
 
+canal::Failure KV2260_USB3_API::requestFailure() const
+{
+    return connector.lastRequestUnanswered() ? Failure::Silent : Failure::Refused;
+}
+
 // A failed read leaves its own value and every later one untouched; the
 // values read before it stay.
 bool KV2260_USB3_API::readAll(const QVector<Access> &registers)
@@ -37,8 +40,9 @@ bool KV2260_USB3_API::readAll(const QVector<Access> &registers)
     for (const Access &access : registers) {
         int value = access.sent;
         if (connector.readRegister(access.address, &value) != 0) {
+            const Failure kind = requestFailure();
             connector.close();
-            report("ошибка отправки", "Error: transmition fail");
+            report("ошибка отправки", "Error: transmition fail", kind);
             return false;
         }
         *access.value = quint8(value);
@@ -53,8 +57,9 @@ bool KV2260_USB3_API::writeAll(const QVector<Access> &registers)
         return false;
     for (const Access &access : registers) {
         if (connector.writeRegister(access.address, *access.value) != 0) {
+            const Failure kind = requestFailure();
             connector.close();
-            report("ошибка записи", "Error: writting fail");
+            report("ошибка записи", "Error: writting fail", kind);
             return false;
         }
     }

@@ -22,9 +22,6 @@ public:
     bool sendPacket(int length, quint8 **packet) override;
     QStringList deviceList() override;
 
-    // The connector the transport drives, for tests that hand it a driver.
-    KvCypressConnector &board() { return connector; }
-
 private:
     // One register: its address, where its value is taken from or stored
     // into, and for a read the value that goes out with the request.
@@ -37,6 +34,8 @@ private:
     static QVector<Access> entryAccesses(quint8 *entries, int count);
     static QVector<Access> rangeAccesses(int first, int count, quint8 *values);
     bool connectBoard();
+    // Why the connector's last register request failed.
+    Failure requestFailure() const;
     bool readAll(const QVector<Access> &registers);
     bool writeAll(const QVector<Access> &registers);
     bool countAccepted(int count);

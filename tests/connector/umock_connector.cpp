@@ -217,6 +217,7 @@ private slots:
         QCOMPARE(length, 0);
         QVERIFY2(clock.elapsed() >= atLeastMs && clock.elapsed() <= atMostMs, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(node->seen().contains("discard"));
+        QVERIFY(endpoint.unanswered());
     }
 
     // Each connector has its own device: closing one leaves the other open.

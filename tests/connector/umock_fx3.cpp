@@ -155,6 +155,7 @@ private slots:
         QCOMPARE(loader->requests(),
                  QStringList({"40 ba 0000 0000 2048", "40 ba 0000 0800 2048", "40 ba 0001 0000 960",
                               "c0 bb 0001 0000 960"}));
+        QCOMPARE(loader->eepromBytes().left(image.size()), image);
     }
 
     void spiImage()

@@ -128,6 +128,12 @@ QByteArray Fx3BootLoader::flash() const
     return flashImage;
 }
 
+QByteArray Fx3BootLoader::eepromBytes() const
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    return eeprom;
+}
+
 QList<int> Fx3BootLoader::erasedSectors() const
 {
     std::lock_guard<std::mutex> guard(mutex);

@@ -27,6 +27,7 @@ public:
     QByteArray ram(quint32 address, int length) const;
     qint64 entry() const;
     QByteArray flash() const;
+    QByteArray eepromBytes() const;
     QList<int> erasedSectors() const;
 
 private:

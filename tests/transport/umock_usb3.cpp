@@ -119,6 +119,8 @@ private slots:
         QVERIFY(!transport->readRegisterBlock(0, 6, &list));
         QCOMPARE(entries, QByteArray::fromHex("0010 0111 0212 0313 04ee 05ee"));
         QCOMPARE(textsOf(*messages), QStringList{"Error: transmition fail"});
+        // A refused request: the board is still there.
+        QVERIFY(!transport->boardLost());
         QCOMPARE(registerRequests(*board).size(), 5);
         verifyClosed();
     }
