@@ -176,11 +176,14 @@ void FieldRules::applyAll()
 {
     if (!map)
         return;
-    const QList<QString> fields = map->fields.keys();
-    for (const Rule &rule : rules())
-        for (const QString &field : fields)
-            if (rule.firesFor(field))
-                (this->*rule.run)(field, fieldValue(field), rule.channel);
+    // The field table is complete once the binding ran: match it once.
+    if (firing.empty())
+        for (const Rule &rule : rules())
+            for (auto it = map->fields.cbegin(); it != map->fields.cend(); ++it)
+                if (rule.firesFor(it.key()))
+                    firing.push_back({&rule, it.key()});
+    for (const auto &[rule, field] : firing)
+        (this->*rule->run)(field, fieldValue(field), rule->channel);
     for (int channel = 1; channel <= 4; ++channel)
         applyOutputLevel(channel);
 }
@@ -333,7 +336,7 @@ void FieldRules::showDividerBand(const QString &, int value, int)
     if (!band)
         return;
     band->setStyleSheet(dividerBandStyle(value));
-    band->setText(dividerBandText(value));
+    setText(band, dividerBandText(value));
 }
 
 void FieldRules::showSupplyLevel(const QString &field, int value, int)

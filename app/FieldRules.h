@@ -120,4 +120,5 @@ private:
     const QMap<QString, part *> *displays;
     QWidget *mainForm;
     Report report;
+    std::vector<std::pair<const Rule *, QString>> firing;
 };

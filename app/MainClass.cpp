@@ -208,8 +208,8 @@ void MainClass::createRegisterMaps(const QMap<QString, int> &chipBits,
     connect(interactiveWindow, &interactiveMap::send_message, this, &MainClass::error_message);
     connect(interactiveWindow, &interactiveMap::requestICGUI, this, [this] { sl_RD(true); });
     connect(interactiveWindow, &interactiveMap::requestGUIIC, this, [this] { sl_WR(true); });
-    // The worker writes the images while a command runs: no bit is toggled
-    // by hand meanwhile.
+    // A command's result replaces the images when it ends: a bit toggled by
+    // hand meanwhile would be lost or sent half-way, so none is.
     interactiveWindow->setCommandRunningQuery([this] { return busy(); });
 }
 

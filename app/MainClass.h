@@ -137,6 +137,7 @@ private:
 
     void completeCommand();
     void settleReadAfterFailure();
+    void continueRepeatedRead(bool boardAnswered, void (MainClass::*next)());
     void repeatReadAfterMessages();
     void readChannelStatus();
     void resetReadOnlyDisplays();
@@ -151,6 +152,8 @@ private:
     // every value and what the program itself put on the form.
     void retranslateMainForm();
     void runFieldRules();
+    // Repaints the register table and the interactive map once each.
+    void repaintRegisterWindows();
     // Marks one field at a time; the previous one gets its own sheet back.
     void markField(QWidget *widget);
 

@@ -255,15 +255,7 @@ void MainClass::completeCommand()
             readChannelStatus();
         refreshWidgetsFromMaps();
         repaint();
-        if (setting("RepeatRead") != 0) {
-            if (ui->action_ICGUI->isChecked()) {
-                setProgressVisible(false);
-                QTimer::singleShot(setting("AutoPause") * 1000, this,
-                                   &MainClass::on_action_ICGUI_triggered);
-            }
-        } else {
-            ui->action_ICGUI->setChecked(false);
-        }
+        continueRepeatedRead(true, &MainClass::on_action_ICGUI_triggered);
     }
     // A read or load has just run every rule from the new image.
     if (code == 5)
@@ -271,7 +263,7 @@ void MainClass::completeCommand()
     else if (code != 1)
         rerunDerivedDisplays();
     if (code != 1 && code != 5)
-        mapshowWindow->refreshAll();
+        repaintRegisterWindows();
 
     progressBar->setValue(100);
     if (statusBar()->currentMessage().contains("wait"))
@@ -287,12 +279,15 @@ void MainClass::completeCommand()
 void MainClass::settleReadAfterFailure()
 {
     const canal *board = service->transport;
-    const bool answered = board && !board->boardLost();
-    if (setting("RepeatRead") != 0 && ui->action_ICGUI->isChecked() && answered) {
-        QTimer::singleShot(setting("AutoPause") * 1000, this, &MainClass::repeatReadAfterMessages);
-        return;
-    }
-    ui->action_ICGUI->setChecked(false);
+    continueRepeatedRead(board && !board->boardLost(), &MainClass::repeatReadAfterMessages);
+}
+
+void MainClass::continueRepeatedRead(bool boardAnswered, void (MainClass::*next)())
+{
+    if (setting("RepeatRead") != 0 && ui->action_ICGUI->isChecked() && boardAnswered)
+        QTimer::singleShot(setting("AutoPause") * 1000, this, next);
+    else
+        ui->action_ICGUI->setChecked(false);
 }
 
 // The next of the repeated reads waits until the user has closed the
@@ -357,6 +352,11 @@ void MainClass::refreshWidgetsFromMaps()
     for (RegMap *map : qAsConst(mapshowWindow->regMaps))
         map->setWidgetsSilently(map->wr);
     runFieldRules();
+    repaintRegisterWindows();
+}
+
+void MainClass::repaintRegisterWindows()
+{
     mapshowWindow->refreshAll();
     interactiveWindow->refreshAll();
 }

@@ -212,10 +212,12 @@ void InteractiveMapModel::itemDoubleClicked(const QModelIndex &index)
         const int bit = 8 * index.row() + column;
         regMap->setBit(regMap->wr, bit, bitValue(bit) ? 0 : 1);
         const QString label = labels[column].value(index.row());
+        // Setting the field's widget repaints the register table too; an
+        // unlabelled bit has no widget, so its cell is repainted here.
         if (!label.isEmpty())
             regMap->setWidgetValue(label.section('<', 0, 0) + "_" + regMap->name, regMap->wr);
-        // The register table shows the same image.
-        regMap->repaintBit(unsigned(bit));
+        else
+            regMap->repaintBit(unsigned(bit));
     }
     repaintCellAndValue(index);
 }

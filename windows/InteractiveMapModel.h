@@ -54,7 +54,7 @@ public:
     // The map shown; set by the window right after construction, not owned.
     RegMap *regMap = nullptr;
     // Answers whether a command runs; while it does, a double-click leaves
-    // the GUI image alone because the worker may be filling it.
+    // the GUI image alone, since the command's result replaces it.
     std::function<bool()> commandRunning;
 
 signals:

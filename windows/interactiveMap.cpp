@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QSettings>
 #include <QTableView>
 

@@ -32,9 +32,9 @@ public:
     // Repaints every map once, after a read or a load replaced the images.
     void refreshAll();
     // The main window's busy state, asked at every double-click on a bit:
-    // while it answers true (a command runs and the worker may be writing the
-    // images) a double-click changes nothing. Without a query bits always
-    // toggle.
+    // while it answers true (a command runs, whose result replaces the
+    // images when it ends) a double-click changes nothing. Without a query
+    // bits always toggle.
     void setCommandRunningQuery(std::function<bool()> running);
 
 signals:

@@ -137,13 +137,12 @@ void clerk::upTime()
     upTimeCounter = 0;
 }
 
-std::vector<clerk::MapImages> clerk::takeImages() const
+// Runs in the GUI thread, which owns the images.
+std::vector<clerk::MapImages> clerk::imagesNow() const
 {
     std::vector<MapImages> images;
-    GuiThread::run([&] {
-        for (const RegMap *map : qAsConst(regMaps))
-            images.push_back({imageOf(*map, map->wr), imageOf(*map, map->rd)});
-    });
+    for (const RegMap *map : qAsConst(regMaps))
+        images.push_back({imageOf(*map, map->wr), imageOf(*map, map->rd)});
     return images;
 }
 
@@ -250,7 +249,8 @@ void clerk::GUIIC()
         finish(noDevice);
         return;
     }
-    const std::vector<MapImages> images = takeImages();
+    std::vector<MapImages> images;
+    GuiThread::run([&] { images = imagesNow(); });
     WriteTally tally;
     size_t position = 0;
     for (RegMap *map : qAsConst(regMaps)) {
@@ -619,7 +619,7 @@ void clerk::GUIFILE()
     std::vector<MapImages> images;
     QMap<int, QString> comments;
     GuiThread::run([&] {
-        images = takeImages();
+        images = imagesNow();
         if (commented && !regMaps.isEmpty())
             comments = HexComments::build(*regMaps.first(), changesOnly);
     });

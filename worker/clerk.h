@@ -77,8 +77,9 @@ private:
     canal *board() const;
     bool pause();
 
-    // Copies every map's GUI images in the GUI thread, in map order.
-    std::vector<MapImages> takeImages() const;
+    // Copies every map's images, in map order; to be run in the GUI thread
+    // (GuiThread::run), which owns them.
+    std::vector<MapImages> imagesNow() const;
     // Keeps a change of the register images for the end of the command.
     void stage(std::function<void()> change);
     // The command's one final report. Only a command that succeeded has its

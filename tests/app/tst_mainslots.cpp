@@ -11,7 +11,6 @@
 #include <QTableView>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTranslator>
 
 #include "FieldRules.h"
 #include "MainClass.h"
@@ -342,18 +341,5 @@ void MainSlotsTest::interactiveMapMeetsMainWindow()
     QCOMPARE(boxes->texts(), QStringList{"Error: wrong IC setting"});
 }
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    TempWorkDir workDir;
-    // The program starts with the English catalogue installed.
-    QTranslator english;
-    if (!english.load(":/Translations/template_en.qm"))
-        qFatal("no English catalogue");
-    QCoreApplication::installTranslator(&english);
-    MainSlotsTest tc;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&tc, argc, argv);
-}
+KV_TEST_MAIN_ENGLISH(MainSlotsTest)
 #include "tst_mainslots.moc"

@@ -263,18 +263,6 @@ void ServiceBlockTest::languageSwitch()
     QCOMPARE(window.settings, settings);
 }
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    TempWorkDir workDir;
-    // The program starts with the English catalogue installed.
-    QTranslator english;
-    if (!english.load(":/Translations/template_en.qm"))
-        qFatal("no English catalogue");
-    QCoreApplication::installTranslator(&english);
-    ServiceBlockTest tc;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&tc, argc, argv);
-}
+KV_TEST_MAIN_ENGLISH(ServiceBlockTest)
 
 #include "tst_service_block.moc"
