@@ -61,12 +61,12 @@ private slots:
         CCyUSBDevice device(false);
         QCOMPARE(int(device.DeviceCount()), 1);
         QVERIFY(device.Open(0));
-        QCOMPARE(device.VendorID, quint16(0x1209));
-        QCOMPARE(device.ProductID, quint16(0xF010));
-        QCOMPARE(device.MaxPacketSize, 512u);
+        QCOMPARE(device.VendorId, quint16(0x1209));
+        QCOMPARE(device.ProductId, quint16(0xF010));
+        QCOMPARE(device.MaxPacket, 512u);
         QCOMPARE(CCyUSBDevice::text(device.Product), QString("KV2260 USB3 board"));
         QCOMPARE(CCyUSBDevice::text(device.DevicePath), QString("\\\\?\\usb#vid_1209&pid_f010#2-1#{ae18aa60-7f6a-11d4-97dd-00010229b959}"));
-        QVERIFY(device.bSuperSpeed);
+        QVERIFY(device.SuperSpeed);
         QCOMPARE(int(device.AltIntfcCount()), 1);
         QVERIFY(device.BosRecord);
         QVERIFY(device.SetAltIntfc(1));
@@ -207,7 +207,7 @@ private slots:
         QVERIFY(usb.Open(0));
         board->ignoreRegisterRequests(true);
         CCyControlEndPoint &endpoint = *usb.ControlEndPoint;
-        endpoint.TimeOut = timeoutMs;
+        endpoint.Timeout = timeoutMs;
         endpoint.setVendorRequest(true, 0xB5, 0, 1);
         QElapsedTimer clock;
         clock.start();
@@ -303,7 +303,7 @@ private slots:
         });
         CCyUSBDevice usb(false);
         QVERIFY(usb.Open(0));
-        QCOMPARE(usb.MaxPacketSize, maxPacket);
+        QCOMPARE(usb.MaxPacket, maxPacket);
         QCOMPARE(usb.LangId, quint16(0x0409));
         QCOMPARE(CCyUSBDevice::text(usb.Manufacturer), QString("Korvane"));
         QCOMPARE(CCyUSBDevice::text(usb.SerialNumber), QString());

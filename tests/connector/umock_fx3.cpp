@@ -68,8 +68,8 @@ private slots:
         bed->addUsbDevice(1, 1, 4, *loader);
         device.reset(new CCyFX3Device(false));
         QVERIFY(device->Open(0));
-        QCOMPARE(device->VendorID, quint16(0x04B4));
-        QCOMPARE(device->MaxPacketSize, 64u);
+        QCOMPARE(device->VendorId, quint16(0x04B4));
+        QCOMPARE(device->MaxPacket, 64u);
     }
 
     void cleanup()
