@@ -75,6 +75,34 @@ private slots:
         QVERIFY(node->seen().contains("setinterface 0 1"));
     }
 
+    // An address the selected setting lacks gives no endpoint and a log
+    // line; endpoint 0 is always there.
+    void endpointByAddress()
+    {
+        CCyUSBDevice device(false);
+        QVERIFY(device.Open(0));
+        QVERIFY(device.SetAltIntfc(1));
+        QCOMPARE(device.EndPointOf(0), device.ControlEndPoint);
+        QCOMPARE(device.EndPointOf(0x81), device.BulkInEndPoint);
+        QTest::ignoreMessage(QtWarningMsg, "USB device 0: no endpoint 0x82 in the selected setting");
+        QCOMPARE(device.EndPointOf(0x82), nullptr);
+        QVERIFY(device.SetAltIntfc(0));
+        QTest::ignoreMessage(QtWarningMsg, "USB device 0: no endpoint 0x81 in the selected setting");
+        QCOMPARE(device.EndPointOf(0x81), nullptr);
+    }
+
+    // Only the driver's own interface class has devices.
+    void otherInterfaceClass()
+    {
+        CCyUSBDevice device(false);
+        device.InterfaceClassGuid = QUuid("{3f1c0f3e-5a36-4c8e-9d54-6a3a6f0d2b11}");
+        QCOMPARE(int(device.DeviceCount()), 0);
+        QVERIFY(!device.Open(0));
+        device.InterfaceClassGuid = QUuid("{AE18AA60-7F6A-11D4-97DD-00010229B959}");
+        QCOMPARE(int(device.DeviceCount()), 1);
+        QVERIFY(device.Open(0));
+    }
+
     void readAndWrite()
     {
         KvCypressConnector connector;
