@@ -61,14 +61,17 @@ public:
     quint16 MaxPktSize = 0;
     quint16 PacketsPerFrame = 0;
     quint8 Interval = 0;
+    // The SuperSpeed companion descriptor; all 0 without one.
     quint8 CompanionLength = 0;
     quint8 CompanionType = 0;
     quint8 MaxBurst = 0;
     quint8 CompanionAttributes = 0;
     quint16 BytesPerInterval = 0;
+    // Milliseconds a transfer may take.
     quint32 Timeout = 10000;
     quint32 UsbdStatus = 0;
     quint32 DriverStatus = 0;
+    // Data bytes of the last finished transfer.
     quint32 BytesTransferred = 0;
     quint32 LastError = 0;
     bool bIn = false;
