@@ -25,11 +25,11 @@ CCyUSBEndPoint::Context CCyControlEndPoint::BeginDataXfer(quint8 *buffer, qint32
 {
     if (!DriverHandle || length < 0 || length > 0xFFFF)
         return nullptr;
-    bIn = Direction == DIR_FROM_DEVICE;
+    bIn = Direction == DeviceToHost;
     const quint8 requestType =
         quint8((Target & 0x1F) | ((ReqType & 3) << 5) | ((Direction & 1) << 7));
     auto *record = new CyRequestRecord(CyRequestRecord::control(
-        requestType, ReqCode, Value, Index, quint16(length), recordSeconds(TimeOut)));
+        requestType, ReqCode, Value, Index, quint16(length), recordSeconds(Timeout)));
     if (length)
         std::memcpy(record->payload(), buffer, size_t(length));
     return submit(record, CyIoctl::ControlTransfer, record->data(), record->size(), overlapped);
@@ -37,9 +37,9 @@ CCyUSBEndPoint::Context CCyControlEndPoint::BeginDataXfer(quint8 *buffer, qint32
 
 void CCyControlEndPoint::setVendorRequest(bool in, quint8 request, quint16 value, quint16 index)
 {
-    Target = TGT_DEVICE;
-    ReqType = REQ_VENDOR;
-    Direction = in ? DIR_FROM_DEVICE : DIR_TO_DEVICE;
+    Target = TargetDevice;
+    ReqType = VendorRequest;
+    Direction = in ? DeviceToHost : HostToDevice;
     ReqCode = request;
     Value = value;
     Index = index;
@@ -60,14 +60,19 @@ bool CCyControlEndPoint::unanswered() const
     return UsbdStatus == CyUsbdStatus::DevNotResponding;
 }
 
+bool CCyControlEndPoint::stalled() const
+{
+    return UsbdStatus == CyUsbdStatus::StallPid;
+}
+
 bool CCyControlEndPoint::Read(quint8 *buffer, qint32 &length)
 {
-    Direction = DIR_FROM_DEVICE;
+    Direction = DeviceToHost;
     return XferData(buffer, length);
 }
 
 bool CCyControlEndPoint::Write(quint8 *buffer, qint32 &length)
 {
-    Direction = DIR_TO_DEVICE;
+    Direction = HostToDevice;
     return XferData(buffer, length);
 }

@@ -6,9 +6,10 @@
 class CCyControlEndPoint : public CCyUSBEndPoint
 {
 public:
-    enum Target { TGT_DEVICE = 0, TGT_INTFC = 1, TGT_ENDPT = 2, TGT_OTHER = 3 };
-    enum ReqType { REQ_STD = 0, REQ_CLASS = 1, REQ_VENDOR = 2 };
-    enum Direction { DIR_TO_DEVICE = 0, DIR_FROM_DEVICE = 1 };
+    // Values of Target, ReqType and Direction.
+    enum Recipient { TargetDevice = 0, TargetInterface = 1, TargetEndpoint = 2, TargetOther = 3 };
+    enum RequestKind { StandardRequest = 0, ClassRequest = 1, VendorRequest = 2 };
+    enum DataDirection { HostToDevice = 0, DeviceToHost = 1 };
 
     CCyControlEndPoint();
     CCyControlEndPoint(CyDriverHandle *handle, const quint8 *descriptor,
@@ -26,13 +27,15 @@ public:
     // The last request got no answer: the device stopped responding or is
     // gone, rather than refusing it.
     bool unanswered() const;
+    // The device refused the last request with a stall.
+    bool stalled() const;
 
     bool Read(quint8 *buffer, qint32 &length);
     bool Write(quint8 *buffer, qint32 &length);
 
-    quint32 Target = TGT_DEVICE;
-    quint32 ReqType = REQ_VENDOR;
-    quint32 Direction = DIR_TO_DEVICE;
+    quint32 Target = TargetDevice;
+    quint32 ReqType = VendorRequest;
+    quint32 Direction = HostToDevice;
     quint8 ReqCode = 0;
     quint16 Value = 0;
     quint16 Index = 0;

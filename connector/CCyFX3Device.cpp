@@ -135,6 +135,14 @@ bool CCyFX3Device::sendChecked(quint8 request, quint32 address, const quint8 *da
     return false;
 }
 
+// The program is in RAM whatever the entry request gives back: a boot loader
+// that jumps to the program may never answer it. Only a refusal is noted.
+void CCyFX3Device::startProgram(quint8 request, quint32 address)
+{
+    if (!SetProgramEntry(request, address) && ControlEndPoint && ControlEndPoint->stalled())
+        qWarning("FX3 device: the device refused the program entry at 0x%08X", address);
+}
+
 int CCyFX3Device::DownloadToRam(const quint8 *image, qint64 size, quint8 request)
 {
     QVector<Section> sections;
@@ -142,7 +150,7 @@ int CCyFX3Device::DownloadToRam(const quint8 *image, qint64 size, quint8 request
         return CorruptImage;
     for (const Section &section : sections) {
         if (section.length == 0) {
-            SetProgramEntry(request, section.address);
+            startProgram(request, section.address);
             return Success;
         }
         for (qint64 done = 0; done < section.length; done += ramPiece) {

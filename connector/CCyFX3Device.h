@@ -59,6 +59,7 @@ private:
     // The sections of a RAM image, the entry last with length 0; false when
     // a header or a section runs past the image.
     static bool parseSections(const quint8 *image, qint64 size, QVector<Section> &sections);
+    void startProgram(quint8 request, quint32 address);
     bool sendChecked(quint8 request, quint32 address, const quint8 *data, qint32 length);
     bool controlXfer(quint8 request, quint16 value, quint16 index, quint8 *buffer, qint32 length,
                      bool in);

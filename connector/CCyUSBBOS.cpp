@@ -39,17 +39,17 @@ void CCyUSBBOS::take(const quint8 *capability, int length)
 {
     const quint8 kind = capability[2];
     if (kind == usb20Extension && length >= 7) {
-        pUSB20_DeviceExt.reset(new CCyBosUSB20Extension{
+        Usb20ExtensionCapability.reset(new CyUsb20ExtensionCapability{
             capability[0], capability[1], kind,
             quint32(capability[3] | capability[4] << 8 | capability[5] << 16 | quint32(capability[6]) << 24)});
     } else if (kind == superSpeedCapability && length >= 10) {
-        pSS_DeviceCap.reset(new CCyBosSuperSpeedCapability{
+        SuperSpeedDeviceCapability.reset(new CySuperSpeedDeviceCapability{
             capability[0], capability[1], kind, capability[3],
             quint16(capability[4] | capability[5] << 8), capability[6], capability[7],
             quint16(capability[8] | capability[9] << 8)});
     } else if (kind == containerId && length >= 20) {
-        pContainer_ID.reset(new CCyBosContainerID{capability[0], capability[1], kind, capability[3], {}});
-        std::memcpy(pContainer_ID->ContainerID, capability + 4, 16);
+        ContainerIdCapability.reset(new CyContainerIdCapability{capability[0], capability[1], kind, capability[3], {}});
+        std::memcpy(ContainerIdCapability->ContainerID, capability + 4, 16);
     } else if (kind == usb20Extension || kind == superSpeedCapability || kind == containerId) {
         fault = QStringLiteral("device capability %1 of %2 bytes").arg(kind).arg(length);
     }

@@ -5,27 +5,27 @@
 
 // The device capabilities of a USB 3 device's BOS descriptor that the tool
 // keeps: USB 2.0 extension, SuperSpeed device capability and container ID.
-struct CCyBosUSB20Extension
+struct CyUsb20ExtensionCapability
 {
     quint8 bLength;
     quint8 bDescriptorType;
     quint8 bDevCapabilityType;
-    quint32 bmAttribute;
+    quint32 bmAttributes;
 };
 
-struct CCyBosSuperSpeedCapability
+struct CySuperSpeedDeviceCapability
 {
     quint8 bLength;
     quint8 bDescriptorType;
     quint8 bDevCapabilityType;
-    quint8 bmAttribute;
-    quint16 SpeedsSuported;
-    quint8 bFunctionalitySupporte;
+    quint8 bmAttributes;
+    quint16 wSpeedsSupported;
+    quint8 bFunctionalitySupport;
     quint8 bU1DevExitLat;
-    quint16 bU2DevExitLat;
+    quint16 wU2DevExitLat;
 };
 
-struct CCyBosContainerID
+struct CyContainerIdCapability
 {
     quint8 bLength;
     quint8 bDescriptorType;
@@ -43,9 +43,9 @@ public:
     // Why the descriptor cannot be used; empty when it can.
     QString problem() const { return fault; }
 
-    std::unique_ptr<CCyBosUSB20Extension> pUSB20_DeviceExt;
-    std::unique_ptr<CCyBosSuperSpeedCapability> pSS_DeviceCap;
-    std::unique_ptr<CCyBosContainerID> pContainer_ID;
+    std::unique_ptr<CyUsb20ExtensionCapability> Usb20ExtensionCapability;
+    std::unique_ptr<CySuperSpeedDeviceCapability> SuperSpeedDeviceCapability;
+    std::unique_ptr<CyContainerIdCapability> ContainerIdCapability;
     quint8 bLength = 0;
     quint8 bDescriptorType = 0;
     quint16 wTotalLength = 0;

@@ -20,8 +20,6 @@ const quint8 stringType = 3;
 const quint8 bosType = 15;
 const int deviceDescriptorLength = 18;
 const quint16 englishUs = 0x0409;
-const quint32 powerSuspended = 4;
-const quint32 powerOn = 1;
 const quint32 speedHigh = 2;
 const quint32 speedSuper = 4;
 
@@ -78,7 +76,7 @@ CCyUSBDevice::~CCyUSBDevice()
 
 QVector<CyDriver::Device> CCyUSBDevice::PresentDevices()
 {
-    QVector<CyDriver::Device> present = driver.devices();
+    QVector<CyDriver::Device> present = driver.devices(InterfaceClassGuid);
     Devices = quint8(present.size());
     return present;
 }
@@ -90,7 +88,7 @@ quint8 CCyUSBDevice::DeviceCount()
 
 bool CCyUSBDevice::fail(const QString &why)
 {
-    qWarning().noquote() << QStringLiteral("USB device %1: %2").arg(DevNum).arg(why);
+    qWarning().noquote() << QStringLiteral("USB device %1: %2").arg(DeviceNumber).arg(why);
     Close();
     return false;
 }
@@ -126,13 +124,13 @@ bool CCyUSBDevice::Open(quint8 dev, const QVector<CyDriver::Device> &present)
     if (IsOpen())
         Close();
     if (!createHandle(dev, present)) {
-        DevNum = 0;
+        DeviceNumber = 0;
         return false;
     }
-    DevNum = dev;
+    DeviceNumber = dev;
     if (!readDescriptors())
         return false;
-    const quint8 controlDescriptor[7] = {7, 5, 0, 0, quint8(MaxPacketSize), quint8(MaxPacketSize >> 8), 0};
+    const quint8 controlDescriptor[7] = {7, 5, 0, 0, quint8(MaxPacket), quint8(MaxPacket >> 8), 0};
     ControlEndPoint = new CCyControlEndPoint(DriverHandle, controlDescriptor);
     if (USBCfgs[0] && USBCfgs[0]->AltInterfaces > 0)
         SetConfig(0);
@@ -168,21 +166,53 @@ bool CCyUSBDevice::buildBos()
 
 void CCyUSBDevice::readStatus()
 {
-    quint32 value = 0;
-    USBAddress = readValue(CyIoctl::GetUsbAddress, value, 1) ? quint8(value) : 0;
-    quint8 name[TextUnits * 2];
-    std::memset(DeviceName, 0, sizeof DeviceName);
-    std::memset(FriendlyName, 0, sizeof FriendlyName);
-    for (auto [code, field] : {std::make_pair(CyIoctl::GetDeviceName, DeviceName),
-                               std::make_pair(CyIoctl::GetFriendlyName, FriendlyName)}) {
-        std::memset(name, 0, sizeof name);
-        if (IoControl(code, name, sizeof name))
-            for (int i = 0; i < TextUnits - 1; ++i)
-                field[i] = CyRequestRecord::read16(name + 2 * i);
-    }
-    DriverVersion = readValue(CyIoctl::GetDriverVer, value, 4) ? value : 0;
-    USBDIVersion = readValue(CyIoctl::GetUsbdiVer, value, 4) ? value : 0;
+    GetUSBAddress();
+    GetDeviceName();
+    GetFriendlyName();
+    GetDriverVer();
+    GetUSBDIVer();
     GetSpeed();
+}
+
+bool CCyUSBDevice::GetUSBAddress()
+{
+    quint32 value = 0;
+    const bool ok = readValue(CyIoctl::GetUSBAddress, value, 1);
+    UsbAddress = quint8(value);
+    return ok;
+}
+
+bool CCyUSBDevice::GetDriverVer()
+{
+    return readValue(CyIoctl::GetDriverVer, DriverVersion, 4);
+}
+
+bool CCyUSBDevice::GetUSBDIVer()
+{
+    return readValue(CyIoctl::GetUSBDIVer, UsbdiVersion, 4);
+}
+
+bool CCyUSBDevice::GetDeviceName()
+{
+    return readText(CyIoctl::GetDeviceName, DeviceName);
+}
+
+bool CCyUSBDevice::GetFriendlyName()
+{
+    return readText(CyIoctl::GetFriendlyName, FriendlyName);
+}
+
+// The driver answers 256 bytes; the last unit stays the field's closing
+// zero.
+bool CCyUSBDevice::readText(quint32 code, quint16 *field)
+{
+    quint8 name[TextUnits * 2] = {};
+    std::memset(field, 0, TextUnits * sizeof(quint16));
+    if (!IoControl(code, name, sizeof name))
+        return false;
+    for (int i = 0; i < TextUnits - 1; ++i)
+        field[i] = CyRequestRecord::read16(name + 2 * i);
+    return true;
 }
 
 // Every configuration must be read whole and make sense: a device whose
@@ -194,7 +224,7 @@ bool CCyUSBDevice::readConfigs()
             return fail(QStringLiteral("configuration %1 cannot be read whole").arg(n));
         const QByteArray &block = configDescriptors[n];
         USBCfgs[n] = new CCyUSBConfig(DriverHandle, reinterpret_cast<const quint8 *>(block.constData()),
-                                      block.size(), (BcdUSB >> 8) != 0x02);
+                                      block.size(), (BcdUsb >> 8) != 0x02);
         if (!USBCfgs[n]->problem().isEmpty())
             return fail(QStringLiteral("Wrong Device Configuration: Please correct firmware descriptor table (%1)")
                         .arg(USBCfgs[n]->problem()));
@@ -250,7 +280,7 @@ bool CCyUSBDevice::getDescriptor(quint8 type, quint8 index, quint16 language, qu
             LastError = DriverHandle->lastError();
     }
     UsbdStatus = record.dword(CyRequestRecord::UsbdStatus);
-    NtStatus = record.dword(CyRequestRecord::DriverStatus);
+    DriverStatus = record.dword(CyRequestRecord::DriverStatus);
     const quint32 arrived = returned > CyRequestRecord::Size
                                 ? qMin<quint32>(returned - CyRequestRecord::Size, length)
                                 : 0;
@@ -265,14 +295,14 @@ bool CCyUSBDevice::GetDevDescriptor()
         return false;
     deviceDescriptor = answer;
     const auto *d = reinterpret_cast<const quint8 *>(answer.constData());
-    BcdUSB = quint16(d[2] | d[3] << 8);
+    BcdUsb = quint16(d[2] | d[3] << 8);
     DevClass = d[4];
     DevSubClass = d[5];
     DevProtocol = d[6];
     // From USB 3.0 on, bMaxPacketSize0 is a power of two's exponent.
-    MaxPacketSize = usb3() ? (d[7] < 16 ? 1u << d[7] : 0) : d[7];
-    VendorID = quint16(d[8] | d[9] << 8);
-    ProductID = quint16(d[10] | d[11] << 8);
+    MaxPacket = usb3() ? (d[7] < 16 ? 1u << d[7] : 0) : d[7];
+    VendorId = quint16(d[8] | d[9] << 8);
+    ProductId = quint16(d[10] | d[11] << 8);
     BcdDevice = quint16(d[12] | d[13] << 8);
     Configs = d[17];
     return true;
@@ -315,6 +345,8 @@ void CCyUSBDevice::GetString(quint16 *field, quint8 index)
 
 bool CCyUSBDevice::GetCfgDescriptor(int index)
 {
+    if (index < 0 || index >= MaxConfigs)
+        return false;
     QByteArray head;
     if (!getDescriptor(configType, quint8(index), 0, 9, head))
         return false;
@@ -362,10 +394,7 @@ void CCyUSBDevice::SetConfig(quint8 cfg)
 {
     if (!USBCfgs[0])
         return;
-    CfgNum = 0;
-    for (int n = 0; n < MaxConfigs; ++n)
-        if (USBCfgs[n] && USBCfgs[n]->iConfiguration == cfg)
-            CfgNum = quint8(n);
+    CfgNum = configByName(cfg);
     const CCyUSBConfig *config = USBCfgs[CfgNum];
     Interfaces = config->bNumInterfaces;
     AltInterfaces = config->AltInterfaces;
@@ -387,10 +416,20 @@ void CCyUSBDevice::SetConfig(quint8 cfg)
         SetEndPointRoles();
 }
 
+// Record n is chosen when record 0 or 1 names n in iConfiguration and record
+// n exists; any other n falls back to record 0.
+quint8 CCyUSBDevice::configByName(quint8 n) const
+{
+    bool named = false;
+    for (const CCyUSBConfig *config : USBCfgs)
+        named = named || (config && config->iConfiguration == n);
+    return named && n < MaxConfigs && USBCfgs[n] ? n : 0;
+}
+
 quint8 CCyUSBDevice::AltIntfc()
 {
     quint32 value = 0;
-    return readValue(CyIoctl::GetAltIntfc, value, 1) ? quint8(value) : 0;
+    return readValue(CyIoctl::AltIntfc, value, 1) ? quint8(value) : 0;
 }
 
 quint8 CCyUSBDevice::AltIntfcCount() const
@@ -472,7 +511,7 @@ CCyUSBEndPoint *CCyUSBDevice::EndPointOf(quint8 address)
         for (int slot = 1; slot <= interface->bNumEndpoints; ++slot)
             if (interface->EndPoints[slot] && interface->EndPoints[slot]->Address == address)
                 return interface->EndPoints[slot];
-    qWarning("USB device %d: no endpoint 0x%02X in the selected setting", DevNum, address);
+    qWarning("USB device %d: no endpoint 0x%02X in the selected setting", DeviceNumber, address);
     return nullptr;
 }
 
@@ -510,63 +549,63 @@ QByteArray CCyUSBDevice::InterfaceDescriptor() const
     return QByteArray(reinterpret_cast<const char *>(bytes), 9);
 }
 
-bool CCyUSBDevice::GetBosUSB20DeviceExtensionDescriptor(CCyBosUSB20Extension *out) const
+bool CCyUSBDevice::GetUsb20ExtensionCapability(CyUsb20ExtensionCapability *out) const
 {
-    if (!usb3() || !BosRecord || !BosRecord->pUSB20_DeviceExt)
+    if (!usb3() || !BosRecord || !BosRecord->Usb20ExtensionCapability)
         return false;
-    *out = *BosRecord->pUSB20_DeviceExt;
+    *out = *BosRecord->Usb20ExtensionCapability;
     return true;
 }
 
-bool CCyUSBDevice::GetBosSSCapabilityDescriptor(CCyBosSuperSpeedCapability *out) const
+bool CCyUSBDevice::GetSuperSpeedDeviceCapability(CySuperSpeedDeviceCapability *out) const
 {
-    if (!usb3() || !BosRecord || !BosRecord->pSS_DeviceCap)
+    if (!usb3() || !BosRecord || !BosRecord->SuperSpeedDeviceCapability)
         return false;
-    *out = *BosRecord->pSS_DeviceCap;
+    *out = *BosRecord->SuperSpeedDeviceCapability;
     return true;
 }
 
-bool CCyUSBDevice::GetBosContainerIDDescriptor(CCyBosContainerID *out) const
+bool CCyUSBDevice::GetContainerIdCapability(CyContainerIdCapability *out) const
 {
-    if (!usb3() || !BosRecord || !BosRecord->pContainer_ID)
+    if (!usb3() || !BosRecord || !BosRecord->ContainerIdCapability)
         return false;
-    *out = *BosRecord->pContainer_ID;
+    *out = *BosRecord->ContainerIdCapability;
     return true;
 }
 
 bool CCyUSBDevice::GetSpeed()
 {
     quint32 value = 0;
-    readValue(CyIoctl::GetDeviceSpeed, value, 4);
-    bHighSpeed = value == speedHigh;
-    bSuperSpeed = value == speedSuper;
-    return bHighSpeed || bSuperSpeed;
+    readValue(CyIoctl::GetSpeed, value, 4);
+    HighSpeed = value == speedHigh;
+    SuperSpeed = value == speedSuper;
+    return HighSpeed || SuperSpeed;
 }
 
 quint32 CCyUSBDevice::PowerState()
 {
     quint32 value = 0;
-    return readValue(CyIoctl::GetPowerState, value, 4) ? value : 0;
+    return readValue(CyIoctl::PowerState, value, 4) ? value : 0;
 }
 
 bool CCyUSBDevice::Suspend()
 {
-    return PowerState() == powerSuspended || writeValue(CyIoctl::SetPowerState, powerSuspended, 4);
+    return PowerState() == CyPowerState::Suspend || writeValue(CyIoctl::SetPowerState, CyPowerState::Suspend, 4);
 }
 
 bool CCyUSBDevice::Resume()
 {
-    return PowerState() == powerOn || writeValue(CyIoctl::SetPowerState, powerOn, 4);
+    return PowerState() == CyPowerState::Resume || writeValue(CyIoctl::SetPowerState, CyPowerState::Resume, 4);
 }
 
 bool CCyUSBDevice::Reset()
 {
-    return IoControl(CyIoctl::CyclePort, nullptr, 0);
+    return IoControl(CyIoctl::Reset, nullptr, 0);
 }
 
 bool CCyUSBDevice::ReConnect()
 {
-    return IoControl(CyIoctl::ResetParentPort, nullptr, 0);
+    return IoControl(CyIoctl::ReConnect, nullptr, 0);
 }
 
 QString CCyUSBDevice::UsbdStatusString(quint32 status)

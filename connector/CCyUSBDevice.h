@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <QUuid>
 #include <QtGlobal>
 #include <memory>
 
@@ -59,6 +60,13 @@ public:
     CCyUSBConfig GetUSBConfig(int index) const;
     CCyUSBEndPoint *EndPoint(int slot) const;
 
+    // The status operations of the driver; each leaves 0 (or an empty
+    // text) in its field when its request fails.
+    bool GetDriverVer();
+    bool GetUSBDIVer();
+    bool GetUSBAddress();
+    bool GetDeviceName();
+    bool GetFriendlyName();
     bool GetSpeed();
     quint32 PowerState();
     bool Suspend();
@@ -66,15 +74,25 @@ public:
     bool Reset();
     bool ReConnect();
 
+    // Descriptor reads with GET_DESCRIPTOR on endpoint 0. GetDevDescriptor
+    // fills the device fields, GetLangIDs picks LangId, GetString fills a
+    // text field with the bytes that arrived; the configuration and BOS
+    // reads keep a copy of the whole block.
+    bool GetDevDescriptor();
+    void GetLangIDs();
+    void GetString(quint16 *field, quint8 index);
+    bool GetCfgDescriptor(int index);
+    bool GetBosDescriptor();
+
     // The device, configuration and selected interface descriptors as read.
     QByteArray DeviceDescriptor() const { return deviceDescriptor; }
     QByteArray ConfigDescriptor(int index) const;
     QByteArray InterfaceDescriptor() const;
     // The BOS capabilities; false unless the device is a USB 3 one and has
     // the capability.
-    bool GetBosUSB20DeviceExtensionDescriptor(CCyBosUSB20Extension *out) const;
-    bool GetBosSSCapabilityDescriptor(CCyBosSuperSpeedCapability *out) const;
-    bool GetBosContainerIDDescriptor(CCyBosContainerID *out) const;
+    bool GetUsb20ExtensionCapability(CyUsb20ExtensionCapability *out) const;
+    bool GetSuperSpeedDeviceCapability(CySuperSpeedDeviceCapability *out) const;
+    bool GetContainerIdCapability(CyContainerIdCapability *out) const;
 
     // "[state=... status=...]" for a USB status word.
     static QString UsbdStatusString(quint32 status);
@@ -94,29 +112,33 @@ public:
     quint16 LangId = 0;
     quint32 LastError = 0;
     quint32 UsbdStatus = 0;
-    quint32 NtStatus = 0;
+    quint32 DriverStatus = 0;
     quint32 DriverVersion = 0;
-    quint32 USBDIVersion = 0;
+    quint32 UsbdiVersion = 0;
     quint16 DeviceName[TextUnits] = {};
     quint16 FriendlyName[TextUnits] = {};
     quint16 Manufacturer[TextUnits] = {};
     quint16 Product[TextUnits] = {};
     quint16 SerialNumber[TextUnits] = {};
     quint16 DevicePath[TextUnits] = {};
-    quint16 BcdUSB = 0;
-    quint16 VendorID = 0;
-    quint16 ProductID = 0;
-    quint8 USBAddress = 0;
+    quint16 BcdUsb = 0;
+    quint16 VendorId = 0;
+    quint16 ProductId = 0;
+    quint8 UsbAddress = 0;
     quint8 DevClass = 0;
     quint8 DevSubClass = 0;
     quint8 DevProtocol = 0;
-    quint32 MaxPacketSize = 0;
+    quint32 MaxPacket = 0;
     quint16 BcdDevice = 0;
     quint8 IntfcClass = 0;
     quint8 IntfcSubClass = 0;
     quint8 IntfcProtocol = 0;
-    bool bHighSpeed = false;
-    bool bSuperSpeed = false;
+    bool HighSpeed = false;
+    bool SuperSpeed = false;
+    // The device interface class whose devices this object counts and opens.
+    QUuid InterfaceClassGuid = CyDriver::interfaceClass();
+    // The index of the device opened.
+    quint8 DeviceNumber = 0;
 
 protected:
     CyDriver &driver;
@@ -125,7 +147,6 @@ protected:
     quint8 Interfaces = 0;
     quint8 AltInterfaces = 0;
     quint8 Configs = 0;
-    quint8 DevNum = 0;
     quint8 CfgNum = 0;
     quint8 IntfcNum = 0;
     quint8 IntfcIndex = 0;
@@ -138,16 +159,14 @@ private:
     void readStatus();
     // A GET_DESCRIPTOR request; `answer` takes the bytes that arrived.
     bool getDescriptor(quint8 type, quint8 index, quint16 language, quint16 length, QByteArray &answer);
-    bool GetDevDescriptor();
-    void GetLangIDs();
-    void GetString(quint16 *field, quint8 index);
-    bool GetCfgDescriptor(int index);
-    bool GetBosDescriptor();
     bool readValue(quint32 code, quint32 &value, quint32 size);
+    // A 256-byte text answer of the driver into a text field.
+    bool readText(quint32 code, quint16 *field);
+    quint8 configByName(quint8 n) const;
     bool writeValue(quint32 code, quint32 value, quint32 size);
     void SetEndPointRoles();
     CCyUSBInterface *selectedInterface() const;
-    bool usb3() const { return (BcdUSB >> 8) >= 0x03; }
+    bool usb3() const { return (BcdUsb >> 8) >= 0x03; }
     bool fail(const QString &why);
 
     QByteArray deviceDescriptor;

@@ -25,14 +25,14 @@ CCyUSBEndPoint::CCyUSBEndPoint(CyDriverHandle *handle, const quint8 *descriptor,
     PacketsPerFrame = quint16(((wMaxPacketSize >> 11) & 3) + 1);
     MaxPktSize = quint16((wMaxPacketSize & 0x7FF) * PacketsPerFrame);
     if (companion) {
-        ssdescLength = companion[0];
-        ssdescType = companion[1];
-        ssmaxBurst = companion[2];
-        ssbmAttribute = companion[3];
-        ssbytesPerInterval = CyRequestRecord::read16(companion + 4);
-        MaxPktSize = quint16(MaxPktSize * (ssmaxBurst + 1));
+        CompanionLength = companion[0];
+        CompanionType = companion[1];
+        MaxBurst = companion[2];
+        CompanionAttributes = companion[3];
+        BytesPerInterval = CyRequestRecord::read16(companion + 4);
+        MaxPktSize = quint16(MaxPktSize * (MaxBurst + 1));
         if ((Attributes & 3) == 1)
-            MaxPktSize = quint16(MaxPktSize * ((ssbmAttribute & 3) + 1));
+            MaxPktSize = quint16(MaxPktSize * ((CompanionAttributes & 3) + 1));
     }
 }
 
@@ -48,13 +48,13 @@ quint32 CCyUSBEndPoint::recordSeconds(quint32 timeoutMs)
 void CCyUSBEndPoint::takeStatus(const CyRequestRecord &record)
 {
     UsbdStatus = record.dword(CyRequestRecord::UsbdStatus);
-    NtStatus = record.dword(CyRequestRecord::DriverStatus);
+    DriverStatus = record.dword(CyRequestRecord::DriverStatus);
 }
 
 CCyUSBEndPoint::Context CCyUSBEndPoint::submit(CyRequestRecord *record, quint32 code, quint8 *out,
                                                quint32 outLength, CyOverlapped *overlapped)
 {
-    overlapped->timeoutMs = TimeOut;
+    overlapped->timeoutMs = Timeout;
     DriverHandle->ioControl(code, record->data(), record->size(), out, outLength, nullptr,
                             overlapped);
     LastError = DriverHandle->lastError();
@@ -106,13 +106,13 @@ bool CCyUSBEndPoint::WaitForIO(CyOverlapped *overlapped, quint32 timeoutMs)
 
 // A request still running when the time is up is aborted before the caller
 // goes on to free its buffer.
-bool CCyUSBEndPoint::WaitForXfer(CyOverlapped *overlapped, quint32 timeoutMs)
+bool CCyUSBEndPoint::WaitForXfer(CyOverlapped *overlapped)
 {
     if (LastError == CyError::None)
         return true;
     if (LastError != CyError::IoPending)
         return false;
-    if (WaitForIO(overlapped, timeoutMs))
+    if (WaitForIO(overlapped, Timeout))
         return true;
     Abort();
     QThread::msleep(pauseAfterTimeoutMs);
@@ -133,7 +133,7 @@ bool CCyUSBEndPoint::FinishDataXfer(quint8 *buffer, qint32 &length, CyOverlapped
     if (record && count)
         moved = qint64(count) - record->dword(CyRequestRecord::DataOffset);
     length = qint32(qBound<qint64>(0, moved, requested));
-    bytesWritten = quint32(length);
+    BytesTransferred = quint32(length);
     if (!record)
         return false;
     takeStatus(*record);
@@ -146,14 +146,14 @@ bool CCyUSBEndPoint::FinishDataXfer(quint8 *buffer, qint32 &length, CyOverlapped
     const quint32 packetOffset = record->dword(CyRequestRecord::PacketOffset);
     if (packets && length > 0 && packetOffset && quint64(packetOffset) + packetBytes <= record->size())
         std::memcpy(packets, record->data() + packetOffset, packetBytes);
-    return finished && UsbdStatus == 0 && NtStatus == 0;
+    return finished && UsbdStatus == 0 && DriverStatus == 0;
 }
 
 bool CCyUSBEndPoint::XferData(quint8 *buffer, qint32 &length, CCyIsoPktInfo *packets)
 {
     CyOverlapped overlapped;
     Context context = BeginDataXfer(buffer, length, &overlapped);
-    const bool waited = WaitForXfer(&overlapped, TimeOut);
+    const bool waited = WaitForXfer(&overlapped);
     const bool finished = FinishDataXfer(buffer, length, &overlapped, context, packets);
     return waited && finished;
 }
@@ -187,7 +187,7 @@ bool CCyUSBEndPoint::Abort()
     CyOverlapped overlapped;
     overlapped.timeoutMs = abortWaitMs;
     quint8 address = Address;
-    if (!DriverHandle->ioControl(CyIoctl::AbortPipe, &address, 1, nullptr, 0, nullptr, &overlapped)
+    if (!DriverHandle->ioControl(CyIoctl::EndpointAbort, &address, 1, nullptr, 0, nullptr, &overlapped)
         && DriverHandle->lastError() == CyError::IoPending)
         DriverHandle->waitFor(overlapped, abortWaitMs);
     return true;
@@ -198,7 +198,7 @@ bool CCyUSBEndPoint::Reset()
     if (!DriverHandle)
         return false;
     quint8 address = Address;
-    if (DriverHandle->ioControl(CyIoctl::ResetPipe, &address, 1, nullptr, 0, nullptr, nullptr))
+    if (DriverHandle->ioControl(CyIoctl::EndpointReset, &address, 1, nullptr, 0, nullptr, nullptr))
         return true;
     LastError = DriverHandle->lastError();
     return false;

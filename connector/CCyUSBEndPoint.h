@@ -40,7 +40,8 @@ public:
 
     bool XferData(quint8 *buffer, qint32 &length, CCyIsoPktInfo *packets = nullptr);
     bool XferData(quint8 *buffer, qint32 &length, CCyIsoPktInfo *packets, bool packetMode);
-    bool WaitForXfer(CyOverlapped *overlapped, quint32 timeoutMs);
+    // Waits up to Timeout for a started transfer.
+    bool WaitForXfer(CyOverlapped *overlapped);
     bool WaitForIO(CyOverlapped *overlapped, quint32 timeoutMs);
 
     bool Abort();
@@ -60,15 +61,18 @@ public:
     quint16 MaxPktSize = 0;
     quint16 PacketsPerFrame = 0;
     quint8 Interval = 0;
-    quint8 ssdescLength = 0;
-    quint8 ssdescType = 0;
-    quint8 ssmaxBurst = 0;
-    quint8 ssbmAttribute = 0;
-    quint16 ssbytesPerInterval = 0;
-    quint32 TimeOut = 10000;
+    // The SuperSpeed companion descriptor; all 0 without one.
+    quint8 CompanionLength = 0;
+    quint8 CompanionType = 0;
+    quint8 MaxBurst = 0;
+    quint8 CompanionAttributes = 0;
+    quint16 BytesPerInterval = 0;
+    // Milliseconds a transfer may take.
+    quint32 Timeout = 10000;
     quint32 UsbdStatus = 0;
-    quint32 NtStatus = 0;
-    quint32 bytesWritten = 0;
+    quint32 DriverStatus = 0;
+    // Data bytes of the last finished transfer.
+    quint32 BytesTransferred = 0;
     quint32 LastError = 0;
     bool bIn = false;
     quint32 XferMode = 1;

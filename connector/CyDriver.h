@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QUuid>
 #include <QVector>
 
 #include "CyDriverHandle.h"
@@ -27,7 +28,12 @@ public:
     // The driver the USB3 classes use unless they are given another.
     static CyDriver &instance();
 
-    virtual QVector<Device> devices() = 0;
+    // The device interface class of the driver's devices.
+    static QUuid interfaceClass();
+
+    // The present devices of `deviceClass`; none for a class the driver
+    // does not serve.
+    virtual QVector<Device> devices(const QUuid &deviceClass) = 0;
     // Null when the device cannot be opened; lastError() tells why.
     virtual CyDriverHandle *open(const QString &path) = 0;
     virtual quint32 lastError() const = 0;

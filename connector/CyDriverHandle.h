@@ -1,27 +1,40 @@
 #pragma once
 #include <QtGlobal>
 
-// The driver's I/O control codes.
+// The driver's I/O control codes, each named after the operation it
+// carries out.
 namespace CyIoctl {
 constexpr quint32 GetDriverVer = 0x220000;
-constexpr quint32 GetUsbdiVer = 0x220004;
-constexpr quint32 GetAltIntfc = 0x220008;
+constexpr quint32 GetUSBDIVer = 0x220004;
+// Reads the selected alternate setting.
+constexpr quint32 AltIntfc = 0x220008;
 constexpr quint32 SetAltIntfc = 0x22000C;
-constexpr quint32 GetUsbAddress = 0x220010;
-constexpr quint32 GetPowerState = 0x220018;
+constexpr quint32 GetUSBAddress = 0x220010;
+constexpr quint32 PowerState = 0x220018;
+// Takes one of the CyPowerState values.
 constexpr quint32 SetPowerState = 0x22001C;
+// Control transfer on endpoint 0, descriptor reads included.
 constexpr quint32 ControlTransfer = 0x220020;
 constexpr quint32 BufferedTransfer = 0x220024;
-constexpr quint32 CyclePort = 0x220028;
-constexpr quint32 ResetPipe = 0x22002C;
-constexpr quint32 ResetParentPort = 0x220030;
+// Cycles the device's port.
+constexpr quint32 Reset = 0x220028;
+constexpr quint32 EndpointReset = 0x22002C;
+// Resets the port of the device's parent.
+constexpr quint32 ReConnect = 0x220030;
 constexpr quint32 GetTransferSize = 0x220034;
 constexpr quint32 SetTransferSize = 0x220038;
 constexpr quint32 GetDeviceName = 0x22003C;
 constexpr quint32 GetFriendlyName = 0x220040;
-constexpr quint32 AbortPipe = 0x220044;
+constexpr quint32 EndpointAbort = 0x220044;
+// The only code whose data is the caller's own buffer, not a copy.
 constexpr quint32 DirectTransfer = 0x22004B;
-constexpr quint32 GetDeviceSpeed = 0x22004C;
+constexpr quint32 GetSpeed = 0x22004C;
+}
+
+// The power states that PowerState reads and SetPowerState asks for.
+namespace CyPowerState {
+constexpr quint32 Resume = 1;
+constexpr quint32 Suspend = 4;
 }
 
 // The error codes the driver reports, as the platform numbers them.

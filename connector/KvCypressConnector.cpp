@@ -49,7 +49,7 @@ const QMap<int, const char *> &errorTexts()
 
 int buildDeviceList(QString &names, CyDriver *driver)
 {
-    const QVector<CyDriver::Device> devices = (driver ? *driver : CyDriver::instance()).devices();
+    const QVector<CyDriver::Device> devices = (driver ? *driver : CyDriver::instance()).devices(CyDriver::interfaceClass());
     int boards = 0;
     QStringList found;
     for (int i = 0; i < devices.size(); ++i) {

@@ -7,7 +7,6 @@
 
 namespace {
 thread_local quint32 driverError = CyError::None;
-const char interfaceClass[] = "{ae18aa60-7f6a-11d4-97dd-00010229b959}";
 }
 
 const QVector<LibusbCyDriver::Id> &LibusbCyDriver::deviceTable()
@@ -46,7 +45,7 @@ QString LibusbCyDriver::pathOf(libusb_device *device, quint16 vendorId, quint16 
         .arg(vendorId, 4, 16, QLatin1Char('0'))
         .arg(productId, 4, 16, QLatin1Char('0'))
         .arg(libusb_get_bus_number(device))
-        .arg(portPath, QLatin1String(interfaceClass));
+        .arg(portPath, interfaceClass().toString());
 }
 
 template <typename Visit>
@@ -73,9 +72,13 @@ bool LibusbCyDriver::walk(libusb_context *context, Visit visit)
     return true;
 }
 
-QVector<CyDriver::Device> LibusbCyDriver::devices()
+QVector<CyDriver::Device> LibusbCyDriver::devices(const QUuid &deviceClass)
 {
     QVector<Device> found;
+    if (deviceClass != interfaceClass()) {
+        driverError = CyError::None;
+        return found;
+    }
     Context use = context();
     if (!use) {
         driverError = CyError::GenFailure;

@@ -25,7 +25,7 @@ public:
     };
     static const QVector<Id> &deviceTable();
 
-    QVector<Device> devices() override;
+    QVector<Device> devices(const QUuid &deviceClass) override;
     CyDriverHandle *open(const QString &path) override;
     quint32 lastError() const override;
 

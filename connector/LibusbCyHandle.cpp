@@ -39,24 +39,24 @@ const QMap<quint32, LibusbCyHandle::Handler> &LibusbCyHandle::handlers()
 {
     static const QMap<quint32, Handler> table = {
         {CyIoctl::GetDriverVer, &LibusbCyHandle::versions},
-        {CyIoctl::GetUsbdiVer, &LibusbCyHandle::versions},
-        {CyIoctl::GetAltIntfc, &LibusbCyHandle::altSetting},
+        {CyIoctl::GetUSBDIVer, &LibusbCyHandle::versions},
+        {CyIoctl::AltIntfc, &LibusbCyHandle::altSetting},
         {CyIoctl::SetAltIntfc, &LibusbCyHandle::selectAltSetting},
-        {CyIoctl::GetUsbAddress, &LibusbCyHandle::address},
-        {CyIoctl::GetPowerState, &LibusbCyHandle::powerState},
+        {CyIoctl::GetUSBAddress, &LibusbCyHandle::address},
+        {CyIoctl::PowerState, &LibusbCyHandle::powerState},
         {CyIoctl::SetPowerState, &LibusbCyHandle::setPowerState},
         {CyIoctl::ControlTransfer, &LibusbCyHandle::control},
         {CyIoctl::BufferedTransfer, &LibusbCyHandle::bufferedData},
-        {CyIoctl::CyclePort, &LibusbCyHandle::resetDevice},
-        {CyIoctl::ResetPipe, &LibusbCyHandle::resetPipe},
-        {CyIoctl::ResetParentPort, &LibusbCyHandle::resetDevice},
+        {CyIoctl::Reset, &LibusbCyHandle::resetDevice},
+        {CyIoctl::EndpointReset, &LibusbCyHandle::resetPipe},
+        {CyIoctl::ReConnect, &LibusbCyHandle::resetDevice},
         {CyIoctl::GetTransferSize, &LibusbCyHandle::transferSize},
         {CyIoctl::SetTransferSize, &LibusbCyHandle::setTransferSize},
         {CyIoctl::GetDeviceName, &LibusbCyHandle::deviceName},
         {CyIoctl::GetFriendlyName, &LibusbCyHandle::deviceName},
-        {CyIoctl::AbortPipe, &LibusbCyHandle::abortPipe},
+        {CyIoctl::EndpointAbort, &LibusbCyHandle::abortPipe},
         {CyIoctl::DirectTransfer, &LibusbCyHandle::directData},
-        {CyIoctl::GetDeviceSpeed, &LibusbCyHandle::speed},
+        {CyIoctl::GetSpeed, &LibusbCyHandle::speed},
     };
     return table;
 }

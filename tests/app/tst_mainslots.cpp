@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -12,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "FakePrograms.h"
 #include "FieldRules.h"
 #include "MainClass.h"
 #include "ModalCatcher.h"
@@ -92,6 +95,7 @@ private slots:
     void settingKeys();
     void fieldMarkOneAtATime();
     void missingCalculatorIsReported();
+    void calculatorLeftToItself();
     void refreshRunsEveryRuleWithoutWritingBack();
     void interactiveMapMeetsMainWindow();
 
@@ -269,6 +273,21 @@ void MainSlotsTest::missingCalculatorIsReported()
     window->ui->actionCalkExe->trigger();
     qputenv("PATH", path);
     QCOMPARE(boxes->texts(), QStringList{QString::fromUtf8("Не найден стандартный калькулятор!")});
+}
+
+// The slot starts the calculator and returns at once, keeping no process
+// object and showing nothing.
+void MainSlotsTest::calculatorLeftToItself()
+{
+    FakePrograms programs;
+    QVERIFY(programs.add("calc1"));
+    QElapsedTimer clock;
+    clock.start();
+    window->ui->actionCalkExe->trigger();
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QTRY_VERIFY_WITH_TIMEOUT(programs.ran("calc1"), 5000);
+    QCOMPARE(window->findChildren<QProcess *>().size(), 0);
+    QCOMPARE(boxes->texts(), QStringList());
 }
 
 void MainSlotsTest::refreshRunsEveryRuleWithoutWritingBack()

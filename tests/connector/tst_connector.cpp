@@ -10,7 +10,7 @@ public:
     QVector<Device> present;
     int opened = 0;
 
-    QVector<Device> devices() override { return present; }
+    QVector<Device> devices(const QUuid &) override { return present; }
     CyDriverHandle *open(const QString &) override
     {
         ++opened;

@@ -61,7 +61,7 @@ private slots:
         QVERIFY(!second.EndPoints[0]);
         QVERIFY(dynamic_cast<CCyBulkEndPoint *>(second.EndPoints[1]));
         QCOMPARE(int(second.EndPoints[2]->Address), 0x81);
-        QCOMPARE(int(second.EndPoints[2]->ssdescType), 0x30);
+        QCOMPARE(int(second.EndPoints[2]->CompanionType), 0x30);
         QCOMPARE(int(second.EndPoints[2]->MaxPktSize), 1024);
         const CCyUSBConfig copy(config);
         QVERIFY(copy.Interfaces[1]->EndPoints[1] != second.EndPoints[1]);
@@ -84,9 +84,9 @@ private slots:
         const CCyUSBBOS bos(reinterpret_cast<const quint8 *>(block.constData()), block.size());
         QCOMPARE(bos.problem().isEmpty(), usable);
         if (usable) {
-            QVERIFY(bos.pUSB20_DeviceExt);
-            QCOMPARE(bos.pSS_DeviceCap->bU2DevExitLat, quint16(0x07FF));
-            QVERIFY(!bos.pContainer_ID);
+            QVERIFY(bos.Usb20ExtensionCapability);
+            QCOMPARE(bos.SuperSpeedDeviceCapability->wU2DevExitLat, quint16(0x07FF));
+            QVERIFY(!bos.ContainerIdCapability);
         }
     }
 };

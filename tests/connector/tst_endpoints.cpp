@@ -30,7 +30,7 @@ public:
                    quint32 *returned, CyOverlapped *overlapped) override
     {
         calls.append({code, QByteArray(static_cast<const char *>(in), in ? int(inLength) : 0), outLength});
-        if (leavePending && overlapped && code != CyIoctl::AbortPipe) {
+        if (leavePending && overlapped && code != CyIoctl::EndpointAbort) {
             error = CyError::IoPending;
             return false;
         }
@@ -83,7 +83,7 @@ private slots:
         QFETCH(quint32, seconds);
         ScriptedHandle driver;
         CCyControlEndPoint endpoint(&driver, bulkIn512);
-        endpoint.TimeOut = timeoutMs;
+        endpoint.Timeout = timeoutMs;
         quint8 byte = 0;
         qint32 length = 1;
         endpoint.XferData(&byte, length);
@@ -96,9 +96,9 @@ private slots:
     {
         ScriptedHandle driver;
         CCyControlEndPoint endpoint(&driver, bulkIn512);
-        endpoint.Target = CCyControlEndPoint::TGT_INTFC;
-        endpoint.ReqType = CCyControlEndPoint::REQ_CLASS;
-        endpoint.Direction = CCyControlEndPoint::DIR_FROM_DEVICE;
+        endpoint.Target = CCyControlEndPoint::TargetInterface;
+        endpoint.ReqType = CCyControlEndPoint::ClassRequest;
+        endpoint.Direction = CCyControlEndPoint::DeviceToHost;
         endpoint.ReqCode = 0xB5;
         endpoint.Value = 0x1234;
         endpoint.Index = 0x0056;
@@ -140,7 +140,7 @@ private slots:
             return answered;
         };
         CCyControlEndPoint endpoint(&driver, bulkIn512);
-        endpoint.Direction = CCyControlEndPoint::DIR_FROM_DEVICE;
+        endpoint.Direction = CCyControlEndPoint::DeviceToHost;
         QByteArray buffer(8, '\x77');
         qint32 asked = 4;
         QCOMPARE(endpoint.XferData(reinterpret_cast<quint8 *>(buffer.data()), asked), ok);
@@ -156,7 +156,7 @@ private slots:
         ScriptedHandle driver;
         driver.leavePending = true;
         CCyBulkEndPoint endpoint(&driver, bulkIn512);
-        endpoint.TimeOut = 20;
+        endpoint.Timeout = 20;
         quint8 data[4] = {};
         qint32 length = 4;
         QVERIFY(!endpoint.XferData(data, length));
@@ -164,7 +164,7 @@ private slots:
         QCOMPARE(driver.waits.first(), 20u);
         QCOMPARE(driver.calls.size(), 2);
         QCOMPARE(driver.calls.at(0).code, CyIoctl::DirectTransfer);
-        QCOMPARE(driver.calls.at(1).code, CyIoctl::AbortPipe);
+        QCOMPARE(driver.calls.at(1).code, CyIoctl::EndpointAbort);
         QCOMPARE(driver.calls.at(1).in, QByteArray("\x81", 1));
     }
 

@@ -61,18 +61,46 @@ private slots:
         CCyUSBDevice device(false);
         QCOMPARE(int(device.DeviceCount()), 1);
         QVERIFY(device.Open(0));
-        QCOMPARE(device.VendorID, quint16(0x1209));
-        QCOMPARE(device.ProductID, quint16(0xF010));
-        QCOMPARE(device.MaxPacketSize, 512u);
+        QCOMPARE(device.VendorId, quint16(0x1209));
+        QCOMPARE(device.ProductId, quint16(0xF010));
+        QCOMPARE(device.MaxPacket, 512u);
         QCOMPARE(CCyUSBDevice::text(device.Product), QString("KV2260 USB3 board"));
         QCOMPARE(CCyUSBDevice::text(device.DevicePath), QString("\\\\?\\usb#vid_1209&pid_f010#2-1#{ae18aa60-7f6a-11d4-97dd-00010229b959}"));
-        QVERIFY(device.bSuperSpeed);
+        QVERIFY(device.SuperSpeed);
         QCOMPARE(int(device.AltIntfcCount()), 1);
         QVERIFY(device.BosRecord);
         QVERIFY(device.SetAltIntfc(1));
         QVERIFY(device.BulkInEndPoint);
         QCOMPARE(device.BulkInEndPoint->MaxPktSize, quint16(1024));
         QVERIFY(node->seen().contains("setinterface 0 1"));
+    }
+
+    // An address the selected setting lacks gives no endpoint and a log
+    // line; endpoint 0 is always there.
+    void endpointByAddress()
+    {
+        CCyUSBDevice device(false);
+        QVERIFY(device.Open(0));
+        QVERIFY(device.SetAltIntfc(1));
+        QCOMPARE(device.EndPointOf(0), device.ControlEndPoint);
+        QCOMPARE(device.EndPointOf(0x81), device.BulkInEndPoint);
+        QTest::ignoreMessage(QtWarningMsg, "USB device 0: no endpoint 0x82 in the selected setting");
+        QCOMPARE(device.EndPointOf(0x82), nullptr);
+        QVERIFY(device.SetAltIntfc(0));
+        QTest::ignoreMessage(QtWarningMsg, "USB device 0: no endpoint 0x81 in the selected setting");
+        QCOMPARE(device.EndPointOf(0x81), nullptr);
+    }
+
+    // Only the driver's own interface class has devices.
+    void otherInterfaceClass()
+    {
+        CCyUSBDevice device(false);
+        device.InterfaceClassGuid = QUuid("{3f1c0f3e-5a36-4c8e-9d54-6a3a6f0d2b11}");
+        QCOMPARE(int(device.DeviceCount()), 0);
+        QVERIFY(!device.Open(0));
+        device.InterfaceClassGuid = QUuid("{AE18AA60-7F6A-11D4-97DD-00010229B959}");
+        QCOMPARE(int(device.DeviceCount()), 1);
+        QVERIFY(device.Open(0));
     }
 
     void readAndWrite()
@@ -207,7 +235,7 @@ private slots:
         QVERIFY(usb.Open(0));
         board->ignoreRegisterRequests(true);
         CCyControlEndPoint &endpoint = *usb.ControlEndPoint;
-        endpoint.TimeOut = timeoutMs;
+        endpoint.Timeout = timeoutMs;
         endpoint.setVendorRequest(true, 0xB5, 0, 1);
         QElapsedTimer clock;
         clock.start();
@@ -303,7 +331,7 @@ private slots:
         });
         CCyUSBDevice usb(false);
         QVERIFY(usb.Open(0));
-        QCOMPARE(usb.MaxPacketSize, maxPacket);
+        QCOMPARE(usb.MaxPacket, maxPacket);
         QCOMPARE(usb.LangId, quint16(0x0409));
         QCOMPARE(CCyUSBDevice::text(usb.Manufacturer), QString("Korvane"));
         QCOMPARE(CCyUSBDevice::text(usb.SerialNumber), QString());

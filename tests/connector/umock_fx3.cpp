@@ -1,5 +1,6 @@
 #include <QFile>
 
+#include "CCyControlEndPoint.h"
 #include "CCyFX3Device.h"
 #include "Fx3BootLoader.h"
 #include "TestMain.h"
@@ -68,8 +69,8 @@ private slots:
         bed->addUsbDevice(1, 1, 4, *loader);
         device.reset(new CCyFX3Device(false));
         QVERIFY(device->Open(0));
-        QCOMPARE(device->VendorID, quint16(0x04B4));
-        QCOMPARE(device->MaxPacketSize, 64u);
+        QCOMPARE(device->VendorId, quint16(0x04B4));
+        QCOMPARE(device->MaxPacket, 64u);
     }
 
     void cleanup()
@@ -89,6 +90,17 @@ private slots:
                  QStringList({"40 a0 0000 4000 12", "c0 a0 0000 4000 12", "40 a0 0000 4001 2048",
                               "c0 a0 0000 4001 2048", "40 a0 0800 4001 352", "c0 a0 0800 4001 352",
                               "40 a0 0100 4000 0"}));
+    }
+
+    // The program is in RAM whatever the entry request gives back; a
+    // refusal is logged.
+    void refusedEntry()
+    {
+        loader->refuseEntry(true);
+        QTest::ignoreMessage(QtWarningMsg, "FX3 device: the device refused the program entry at 0x40000100");
+        QCOMPARE(download(ramImage(), CCyFX3Device::Ram), 0);
+        QCOMPARE(loader->requests().last(), QString("40 a0 0100 4000 0"));
+        QCOMPARE(loader->entry(), qint64(-1));
     }
 
     void ramReadBack_data()
@@ -156,6 +168,17 @@ private slots:
                  QStringList({"40 ba 0000 0000 2048", "40 ba 0000 0800 2048", "40 ba 0001 0000 960",
                               "c0 bb 0001 0000 960"}));
         QCOMPARE(loader->eepromBytes().left(image.size()), image);
+    }
+
+    // Without a packet size the rest goes out as it is.
+    void i2cRestWithoutPacketSize()
+    {
+        QByteArray image = pattern(5000, 3);
+        image[2] = char(2 << 1);
+        device->ControlEndPoint->MaxPktSize = 0;
+        QCOMPARE(download(image, CCyFX3Device::I2cEeprom), 0);
+        QCOMPARE(loader->requests().mid(2), QStringList({"40 ba 0001 0000 904", "c0 bb 0001 0000 904"}));
+        QCOMPARE(loader->eepromBytes(), image);
     }
 
     void spiImage()

@@ -56,6 +56,8 @@ int Fx3BootLoader::ramRequest(const UsbSetup &setup, quint8 *data)
 {
     const quint32 address = setup.value | quint32(setup.index) << 16;
     if (setup.length == 0) {
+        if (entryRefused)
+            return -1;
         entryAddress = address;
         return 0;
     }
@@ -105,6 +107,12 @@ void Fx3BootLoader::setErasePolls(int polls)
 {
     std::lock_guard<std::mutex> guard(mutex);
     erasePolls = polls;
+}
+
+void Fx3BootLoader::refuseEntry(bool refuse)
+{
+    std::lock_guard<std::mutex> guard(mutex);
+    entryRefused = refuse;
 }
 
 QByteArray Fx3BootLoader::ram(quint32 address, int length) const

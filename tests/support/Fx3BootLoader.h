@@ -23,6 +23,8 @@ public:
     void corruptReadBacks(int count);
     // Each erase reports busy for `polls` status reads; -1 for ever.
     void setErasePolls(int polls);
+    // The program entry request stalls.
+    void refuseEntry(bool refuse);
 
     QByteArray ram(quint32 address, int length) const;
     qint64 entry() const;
@@ -40,6 +42,7 @@ private:
     QMap<quint32, quint8> memory;
     qint64 entryAddress = -1;
     int corruptLeft = 0;
+    bool entryRefused = false;
     int erasePolls = 1;
     int busyLeft = 0;
     QByteArray flashImage;

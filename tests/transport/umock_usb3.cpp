@@ -1,5 +1,6 @@
 #include <QSignalSpy>
 
+#include "AtmelBoard.h"
 #include "KV2260_USB3_API.h"
 #include "TestMain.h"
 #include "UmockUsbBed.h"
@@ -212,15 +213,21 @@ private slots:
         QCOMPARE(registerRequests(*board), QStringList());
     }
 
-    // The board has no raw packets: nothing is opened, nothing sent.
+    // The board has no raw packets: nothing is opened, nothing sent, not
+    // even to an Atmel board with the transport's own ids, and nothing is
+    // reported.
     void noPackets()
     {
+        AtmelBoard atmel;
+        UmockUsbBed::Device &atmelNode = bed->addUsbDevice(2, 1, 5, 0x2976, 0x0003, &atmel);
         quint8 packet[] = {0x15, 0x02, 0x85, 0x00};
         quint8 *p = packet;
         QVERIFY(!transport->sendPacket(4, &p));
         QVERIFY(!static_cast<canal &>(*transport).provides(canal::SendPacket));
         QCOMPARE(node->seen(), QStringList());
         QCOMPARE(board->requests(), QStringList());
+        QCOMPARE(atmelNode.seen(), QStringList());
+        QCOMPARE(textsOf(*messages), QStringList());
     }
 
     void boardsListed()
