@@ -91,6 +91,7 @@ private slots:
     void languageSwitchKeepsEveryValue();
     void settingKeys();
     void fieldMarkOneAtATime();
+    void fieldWindowComesBackFromMinimized();
     void missingCalculatorIsReported();
     void refreshRunsEveryRuleWithoutWritingBack();
     void interactiveMapMeetsMainWindow();
@@ -259,6 +260,23 @@ void MainSlotsTest::fieldMarkOneAtATime()
     emit window->interactiveWindow->fokus_widget(&stray);
     QVERIFY(stray.styleSheet().isEmpty());
     QCOMPARE(panelField->styleSheet(), QString("background-color: #FFA500;"));
+}
+
+void MainSlotsTest::fieldWindowComesBackFromMinimized()
+{
+    QWidget *panelField = field<QWidget>(*window, "IFA1_MD_KV2260v2");
+    QWidget *panel = window->windows.value(panelField->window()->objectName());
+    QVERIFY(panel);
+    const QList<Qt::WindowStates> states = {Qt::WindowMinimized,
+                                            Qt::WindowMinimized | Qt::WindowMaximized};
+    for (Qt::WindowStates state : states) {
+        panel->show();
+        panel->setWindowState(state);
+        emit window->interactiveWindow->fokus_widget(panelField);
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->windowState(), state & ~Qt::WindowMinimized);
+    }
+    panel->hide();
 }
 
 void MainSlotsTest::missingCalculatorIsReported()
