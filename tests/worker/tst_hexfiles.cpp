@@ -386,8 +386,12 @@ void HexFilesTest::longNulFile()
 
     const qint64 elapsed = clock.elapsed();
     getrusage(RUSAGE_SELF, &usage);
+#if !defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer holds freed blocks back for a while, so there the
+    // peak grows with everything read, not with what is kept.
     QVERIFY2(usage.ru_maxrss - peakBefore < 32 * 1024,
              qPrintable(QString("peak grew by %1 kB").arg(usage.ru_maxrss - peakBefore)));
+#endif
     QVERIFY2(elapsed < 20000, qPrintable(QString("took %1 ms").arg(elapsed)));
     const QString error = "Error: nul.hex holds no register line and no map line";
     QCOMPARE(rig->texts(), (QStringList{error, error}));
