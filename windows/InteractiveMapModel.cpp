@@ -216,24 +216,26 @@ void InteractiveMapModel::itemDoubleClicked(const QModelIndex &index)
 void InteractiveMapModel::toggleBit(int row, int column)
 {
     const int bit = 8 * row + column;
+    const int flipped = bitValue(bit) ? 0 : 1;
     const QString label = labels[column].value(row);
     if (label.isEmpty()) {
         // An unlabelled bit has no widget to follow it.
-        regMap->setBit(regMap->wr, bit, bitValue(bit) ? 0 : 1);
+        regMap->setBit(regMap->wr, bit, flipped);
         regMap->repaintBit(unsigned(bit));
         return;
     }
     const QString base = label.section('<', 0, 0);
     const QString fieldName = base + "_" + regMap->name;
     RegImage toggled = regMap->wr;
-    regMap->setBit(toggled, bit, bitValue(bit) ? 0 : 1);
+    regMap->setBit(toggled, bit, flipped);
     // A widget that cannot show the new value would clamp it or store
     // another one, and image and widget would part.
     if (!regMap->widgetCanShow(fieldName, toggled)) {
-        emit send_message("Warning: " + base + " cannot take this value; the bit is left as it was");
+        emit send_message("Warning: " + base
+                          + " cannot take this value; the bit is left as it was");
         return;
     }
-    regMap->setBit(regMap->wr, bit, bitValue(bit) ? 0 : 1);
+    regMap->setBit(regMap->wr, bit, flipped);
     // Setting the field's widget repaints the register table too.
     regMap->setWidgetValue(fieldName, regMap->wr);
 }

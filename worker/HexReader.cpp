@@ -90,7 +90,8 @@ QString HexReader::mapNameInFile(const QString &mapName)
 
 QString HexReader::noRegisterLines(const QString &path)
 {
-    return QStringLiteral("Error: ") + path + QStringLiteral(" holds no register line and no map line");
+    return QStringLiteral("Error: ") + path
+           + QStringLiteral(" holds no register line and no map line");
 }
 
 QString HexReader::readForGui(QIODevice &file, const QString &path,

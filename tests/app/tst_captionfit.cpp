@@ -84,7 +84,8 @@ int lineEditRoom(const QLineEdit *edit)
                            ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit)
                            : 0;
     option.state |= QStyle::State_Sunken;
-    const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    const QRect contents =
+        edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
     const QMargins margins = edit->textMargins();
     const int lineEditMargin = 2;
     return contents.width() - margins.left() - margins.right() - 2 * lineEditMargin;

@@ -850,7 +850,8 @@ void MainCommandsTest::refusedLoadKeepsTheTitle_data()
     QTest::newRow("unknown map") << "other.hex" << QByteArray(";KV2270.2\nReg5\t1F\n")
                                  << "Error: unexpected RegMap name: KV2270v2";
     QTest::newRow("firmware image")
-        << "firmware.hex" << QByteArray(":10010000214601360121470136007EFE09D2190140\n:00000001FF\n")
+        << "firmware.hex"
+        << QByteArray(":10010000214601360121470136007EFE09D2190140\n:00000001FF\n")
         << "Error: %1 holds no register line and no map line";
     QTest::newRow("default missing") << "" << QByteArray() << "";
 }
