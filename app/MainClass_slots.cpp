@@ -554,10 +554,14 @@ void MainClass::fokus_widget(QWidget *widget)
     QWidget *window = windows.value(outermost);
     if (!window)
         return;
-    // Shown anew, so it comes to the front.
+    // Shown anew, so it comes to the front; a minimized window would stay
+    // an icon, so it is restored first.
     if (window->isVisible())
         window->hide();
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
+    window->raise();
+    window->activateWindow();
     markField(widget);
 }
 

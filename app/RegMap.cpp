@@ -194,19 +194,11 @@ void RegMap::setWidgetValue(const QString &fieldName, const RegImage &image)
     const part *field = fields.value(fieldName);
     if (!field)
         return;
-    quint64 value = 0;
-    quint64 weight = 1;
     forEachBitLsbFirst(*field, [&](quint64 bit) {
-        if (holds(qint64(bit))) {
-            if (getBit(image, unsigned(bit)))
-                value += weight;
+        if (holds(qint64(bit)))
             repaintBit(unsigned(bit));
-        }
-        weight <<= 1;
     });
-    quint32 shown = quint32(value);
-    if (field->inverted)
-        shown = shown == 0 ? 1 : 0;
+    const quint32 shown = shownValue(*field, image);
 
     QWidget *widget = field->widget;
     switch (kindOf(widget)) {
@@ -230,6 +222,44 @@ void RegMap::setWidgetValue(const QString &fieldName, const RegImage &image)
         break;
     case WidgetKind::Other:
         break;
+    }
+}
+
+quint32 RegMap::shownValue(const part &field, const RegImage &image) const
+{
+    quint64 value = 0;
+    quint64 weight = 1;
+    forEachBitLsbFirst(field, [&](quint64 bit) {
+        if (holds(qint64(bit)) && getBit(image, unsigned(bit)))
+            value += weight;
+        weight <<= 1;
+    });
+    const quint32 shown = quint32(value);
+    if (field.inverted)
+        return shown == 0 ? 1 : 0;
+    return shown;
+}
+
+bool RegMap::widgetCanShow(const QString &fieldName, const RegImage &image) const
+{
+    const part *field = fields.value(fieldName);
+    if (!field)
+        return true;
+    const qint64 shown = shownValue(*field, image);
+    QWidget *widget = field->widget;
+    switch (kindOf(widget)) {
+    case WidgetKind::Combo:
+        return shown < static_cast<QComboBox *>(widget)->count();
+    case WidgetKind::Spin: {
+        const auto *box = static_cast<QSpinBox *>(widget);
+        return shown >= box->minimum() && shown <= box->maximum();
+    }
+    case WidgetKind::DoubleSpin: {
+        const auto *box = static_cast<QDoubleSpinBox *>(widget);
+        return shown >= box->minimum() && shown <= box->maximum();
+    }
+    default:
+        return true;
     }
 }
 

@@ -51,6 +51,10 @@ public:
     int storeWidgetValue(const QString &fieldName);
     // Shows the field's bits of an image in its widget.
     void setWidgetValue(const QString &fieldName, const RegImage &image);
+    // Whether the field's widget can show the field's value in an image: a
+    // spin box clamps a value outside its range, a combo box shows no item
+    // for a code past its list. Other widgets show every value.
+    bool widgetCanShow(const QString &fieldName, const RegImage &image) const;
     // Shows an image in every field's widget without a change signal, so
     // nothing is stored back; the table is left for the caller to repaint.
     void setWidgetsSilently(const RegImage &image);
@@ -60,4 +64,7 @@ public:
 
 private:
     bool holds(qint64 bit) const;
+    // The field's value in an image as its widget shows it (inverted for an
+    // inverted field).
+    quint32 shownValue(const part &field, const RegImage &image) const;
 };

@@ -208,18 +208,36 @@ void InteractiveMapModel::itemDoubleClicked(const QModelIndex &index)
         return;
     const int column = index.column();
     const bool busy = commandRunning && commandRunning();
-    if (column < BitColumns && regMap && !busy) {
-        const int bit = 8 * index.row() + column;
-        regMap->setBit(regMap->wr, bit, bitValue(bit) ? 0 : 1);
-        const QString label = labels[column].value(index.row());
-        // Setting the field's widget repaints the register table too; an
-        // unlabelled bit has no widget, so its cell is repainted here.
-        if (!label.isEmpty())
-            regMap->setWidgetValue(label.section('<', 0, 0) + "_" + regMap->name, regMap->wr);
-        else
-            regMap->repaintBit(unsigned(bit));
-    }
+    if (column < BitColumns && regMap && !busy)
+        toggleBit(index.row(), column);
     repaintCellAndValue(index);
+}
+
+void InteractiveMapModel::toggleBit(int row, int column)
+{
+    const int bit = 8 * row + column;
+    const int flipped = bitValue(bit) ? 0 : 1;
+    const QString label = labels[column].value(row);
+    if (label.isEmpty()) {
+        // An unlabelled bit has no widget to follow it.
+        regMap->setBit(regMap->wr, bit, flipped);
+        regMap->repaintBit(unsigned(bit));
+        return;
+    }
+    const QString base = label.section('<', 0, 0);
+    const QString fieldName = base + "_" + regMap->name;
+    RegImage toggled = regMap->wr;
+    regMap->setBit(toggled, bit, flipped);
+    // A widget that cannot show the new value would clamp it or store
+    // another one, and image and widget would part.
+    if (!regMap->widgetCanShow(fieldName, toggled)) {
+        emit send_message("Warning: " + base
+                          + " cannot take this value; the bit is left as it was");
+        return;
+    }
+    regMap->setBit(regMap->wr, bit, flipped);
+    // Setting the field's widget repaints the register table too.
+    regMap->setWidgetValue(fieldName, regMap->wr);
 }
 
 void InteractiveMapModel::update_part(QString fieldName)

@@ -75,6 +75,9 @@ private:
     QVariant cellBackground(const QModelIndex &index) const;
     void repaintCell(int row, int column);
     void repaintCellAndValue(const QModelIndex &index);
+    // Flips a bit of wr and shows the field's new value in its widget,
+    // unless the widget cannot show it.
+    void toggleBit(int row, int column);
     static bool controlHeld();
 
     int columns = ColumnCount;

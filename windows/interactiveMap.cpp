@@ -176,6 +176,8 @@ void interactiveMap::on_Filter_save_clicked()
     if (!tab)
         return;
     QSettings file(filterFilePath(), QSettings::IniFormat);
+    // Through a temporary file where the folder allows one, else directly.
+    file.setAtomicSyncRequired(false);
     // A file that could not be read would lose the other maps' rows.
     if (file.status() == QSettings::NoError) {
         file.setValue(QString(filterSection) + "/" + tab->map->name, tab->model->hiddenRowsText());

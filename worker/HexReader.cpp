@@ -6,12 +6,36 @@
 
 namespace {
 
-// The whole line, NUL bytes included: a line must not pass for the text in
-// front of its first NUL.
-QString nextLine(QIODevice &file)
+// Longest part of a line that the readers look at. Register and map lines
+// are a few dozen characters; a file without line breaks (a firmware blob,
+// a run of NUL bytes) must not be held in memory whole.
+constexpr int longestLine = 1 << 20;
+
+struct Line
 {
-    const QByteArray bytes = file.readLine();
-    return QString::fromLocal8Bit(bytes.constData(), bytes.size());
+    QString text;
+    bool cut = false; // the line went on past longestLine
+};
+
+// The whole line, NUL bytes included (a line must not pass for the text in
+// front of its first NUL), read in pieces so that only its head is kept.
+Line nextLine(QIODevice &file)
+{
+    QByteArray bytes;
+    bool cut = false;
+    char piece[4096];
+    while (!file.atEnd()) {
+        const qint64 n = file.readLine(piece, sizeof piece);
+        if (n <= 0)
+            break;
+        if (bytes.size() < longestLine)
+            bytes.append(piece, int(n));
+        else
+            cut = true;
+        if (piece[n - 1] == '\n')
+            break;
+    }
+    return Line{QString::fromLocal8Bit(bytes.constData(), bytes.size()), cut};
 }
 
 QString cutComments(QString line)
@@ -33,6 +57,25 @@ int registerLimit(const QMap<QString, int> &regCounts, QString section)
     return regCounts.isEmpty() ? 0 : regCounts.first();
 }
 
+// Whether a file holds anything a reader takes. A file of text without one
+// register line or map line (a firmware image, a letter) is not a register
+// file and must not load as an empty one; a file of nothing but blanks and
+// comments is an empty register file.
+class FileContent
+{
+public:
+    void note(const QString &uncommented, bool taken)
+    {
+        text = text || !uncommented.isEmpty();
+        this->taken = this->taken || taken;
+    }
+    bool refused() const { return text && !taken; }
+
+private:
+    bool text = false;
+    bool taken = false;
+};
+
 } // namespace
 
 QString HexReader::lineError(int line)
@@ -45,18 +88,31 @@ QString HexReader::mapNameInFile(const QString &mapName)
     return QString(mapName).replace('v', '.');
 }
 
-QString HexReader::readForGui(QIODevice &file, const std::atomic<bool> &interrupt,
-                              HexMapTable &table)
+QString HexReader::noRegisterLines(const QString &path)
+{
+    return QStringLiteral("Error: ") + path
+           + QStringLiteral(" holds no register line and no map line");
+}
+
+QString HexReader::readForGui(QIODevice &file, const QString &path,
+                              const std::atomic<bool> &interrupt, HexMapTable &table)
 {
     table.clear();
+    FileContent content;
     int lineNumber = 0;
     QString mapName;
     while (!file.atEnd()) {
         ++lineNumber;
-        QString line = cutComments(nextLine(file));
+        const Line read = nextLine(file);
+        QString line = cutComments(read.text);
         if (interrupt)
             return QStringLiteral("Error: Interrupted");
-        if (line.startsWith(';')) {
+        const bool mapLine = line.startsWith(';');
+        const bool registerLine = line.startsWith(QLatin1String("Reg"));
+        content.note(line, mapLine || registerLine);
+        if ((mapLine || registerLine) && read.cut)
+            return lineError(lineNumber);
+        if (mapLine) {
             if (line.contains(QLatin1String("pause"), Qt::CaseInsensitive))
                 continue;
             // The map line's text, once cleaned, is examined again as a
@@ -84,19 +140,27 @@ QString HexReader::readForGui(QIODevice &file, const std::atomic<bool> &interrup
             return lineError(lineNumber);
         registers[reg] = HexValue{quint8(value & 0xFF), lineNumber};
     }
-    return QString();
+    return content.refused() ? noRegisterLines(path) : QString();
 }
 
-QString HexReader::readForChip(QIODevice &file, const QMap<QString, int> &regCounts,
-                               bool checkNames, HexWriteList &list)
+QString HexReader::readForChip(QIODevice &file, const QString &path,
+                               const QMap<QString, int> &regCounts, bool checkNames,
+                               HexWriteList &list)
 {
     list = HexWriteList();
+    FileContent content;
     int lineNumber = 0;
     QString section;
     while (!file.atEnd()) {
         ++lineNumber;
-        QString line = nextLine(file).trimmed();
-        if (line.startsWith(';')) {
+        const Line read = nextLine(file);
+        QString line = read.text.trimmed();
+        const bool mapLine = line.startsWith(';');
+        const bool registerLine = line.startsWith(QLatin1String("Reg"));
+        content.note(cutComments(line), mapLine || registerLine);
+        if ((mapLine || registerLine) && read.cut)
+            return lineError(lineNumber);
+        if (mapLine) {
             section = line.mid(1);
             if (checkNames && !regCounts.contains(QString(section).replace('.', 'v')))
                 return QStringLiteral("Error: ")
@@ -105,7 +169,7 @@ QString HexReader::readForChip(QIODevice &file, const QMap<QString, int> &regCou
             list.values << 0;
             continue;
         }
-        if (!line.startsWith(QLatin1String("Reg")))
+        if (!registerLine)
             continue;
 
         line.replace('\t', ' ')
@@ -126,5 +190,5 @@ QString HexReader::readForChip(QIODevice &file, const QMap<QString, int> &regCou
         list.registers << reg;
         list.values << quint8(value & 0xFF);
     }
-    return QString();
+    return content.refused() ? noRegisterLines(path) : QString();
 }

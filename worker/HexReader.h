@@ -30,6 +30,9 @@ struct HexWriteList
 // of a line on purpose (stored files rely on both), so each keeps its own
 // rules. Each returns the error text that ends the command, empty when the
 // whole file was accepted; on an error the result holds nothing usable.
+// Both refuse a file that holds text but no register line and no map line,
+// naming it by path. Of a line longer than a megabyte only the head is kept;
+// such a line is refused when it is a register line or a map line.
 class HexReader
 {
 public:
@@ -37,8 +40,8 @@ public:
     // "Reg", TAB, "0x", "$" and "&" separate pieces, and a register line must
     // be exactly a decimal register number and a hexadecimal value. The
     // interrupt flag is polled once per line.
-    static QString readForGui(QIODevice &file, const std::atomic<bool> &interrupt,
-                              HexMapTable &table);
+    static QString readForGui(QIODevice &file, const QString &path,
+                              const std::atomic<bool> &interrupt, HexMapTable &table);
 
     // Rules of writing to the chip: nothing is cut as a comment, pieces after
     // the value are ignored, and a line of fewer than two pieces is skipped.
@@ -46,9 +49,12 @@ public:
     // checkNames, a map line must name one of them; every register number
     // must lie inside its section's map (the first map when the section
     // names none of them).
-    static QString readForChip(QIODevice &file, const QMap<QString, int> &regCounts,
-                               bool checkNames, HexWriteList &list);
+    static QString readForChip(QIODevice &file, const QString &path,
+                               const QMap<QString, int> &regCounts, bool checkNames,
+                               HexWriteList &list);
 
+    // The error of a file with text but no register line and no map line.
+    static QString noRegisterLines(const QString &path);
     // "Error: .hex unexpected value at line " and the line number.
     static QString lineError(int line);
     // Map name as a map line writes it: every "v" of the name becomes ".".

@@ -460,7 +460,7 @@ void clerk::FILEGUI()
     }
     emit percent_up(1);
     HexMapTable table;
-    const QString readError = HexReader::readForGui(file, interrupt, table);
+    const QString readError = HexReader::readForGui(file, filePath, interrupt, table);
     file.close();
     emit percent_up(25);
     if (!readError.isEmpty()) {
@@ -541,7 +541,7 @@ void clerk::FILEIC()
         regCounts.insert(map->name, map->regCount);
     HexWriteList list;
     const QString readError =
-        HexReader::readForChip(file, regCounts, setting("ConfigCheck") != 0, list);
+        HexReader::readForChip(file, filePath, regCounts, setting("ConfigCheck") != 0, list);
     file.close();
     if (!readError.isEmpty()) {
         finish(readError);

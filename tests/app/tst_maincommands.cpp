@@ -849,6 +849,10 @@ void MainCommandsTest::refusedLoadKeepsTheTitle_data()
                                  << "Error: .hex unexpected value at line 2";
     QTest::newRow("unknown map") << "other.hex" << QByteArray(";KV2270.2\nReg5\t1F\n")
                                  << "Error: unexpected RegMap name: KV2270v2";
+    QTest::newRow("firmware image")
+        << "firmware.hex"
+        << QByteArray(":10010000214601360121470136007EFE09D2190140\n:00000001FF\n")
+        << "Error: %1 holds no register line and no map line";
     QTest::newRow("default missing") << "" << QByteArray() << "";
 }
 
@@ -859,16 +863,20 @@ void MainCommandsTest::refusedLoadKeepsTheTitle()
     QFETCH(QString, text);
     const QString earlier = baseTitle + "  earlier.hex";
     window->setWindowTitle(earlier);
+    const RegImage image = map->wr;
     if (file.isEmpty()) {
         window->on_action_load_default_triggered();
         text = "Error: default.hex file is not available.\nPlease, add any one.";
     } else {
-        catcher->answerFileDialogs(writeFile(file, content));
+        const QString path = writeFile(file, content);
+        catcher->answerFileDialogs(path);
         window->on_action_FILEGUI_triggered();
+        text.replace("%1", path);
     }
     QVERIFY(finished());
-    QVERIFY(catcher->texts().contains(text));
+    QVERIFY2(catcher->texts().contains(text), qPrintable(catcher->texts().join(" | ")));
     QCOMPARE(window->windowTitle(), earlier);
+    QVERIFY(map->wr == image);
 }
 
 void MainCommandsTest::deviceStaysWhileACommandRuns_data()

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableView>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -94,10 +95,13 @@ private slots:
     void languageSwitchKeepsEveryValue();
     void settingKeys();
     void fieldMarkOneAtATime();
+    void fieldWindowComesBackFromMinimized();
     void missingCalculatorIsReported();
     void calculatorLeftToItself();
     void refreshRunsEveryRuleWithoutWritingBack();
     void interactiveMapMeetsMainWindow();
+    void doubleClickTheWidgetCannotFollow_data();
+    void doubleClickTheWidgetCannotFollow();
 
 private:
     std::unique_ptr<ModalCatcher> boxes;
@@ -265,6 +269,23 @@ void MainSlotsTest::fieldMarkOneAtATime()
     QCOMPARE(panelField->styleSheet(), QString("background-color: #FFA500;"));
 }
 
+void MainSlotsTest::fieldWindowComesBackFromMinimized()
+{
+    QWidget *panelField = field<QWidget>(*window, "IFA1_MD_KV2260v2");
+    QWidget *panel = window->windows.value(panelField->window()->objectName());
+    QVERIFY(panel);
+    const QList<Qt::WindowStates> states = {Qt::WindowMinimized,
+                                            Qt::WindowMinimized | Qt::WindowMaximized};
+    for (Qt::WindowStates state : states) {
+        panel->show();
+        panel->setWindowState(state);
+        emit window->interactiveWindow->fokus_widget(panelField);
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->windowState(), state & ~Qt::WindowMinimized);
+    }
+    panel->hide();
+}
+
 void MainSlotsTest::missingCalculatorIsReported()
 {
     QTemporaryDir empty;
@@ -358,6 +379,66 @@ void MainSlotsTest::interactiveMapMeetsMainWindow()
     boxes->clear();
     emit window->interactiveWindow->send_message("Error: wrong IC setting");
     QCOMPARE(boxes->texts(), QStringList{"Error: wrong IC setting"});
+}
+
+void MainSlotsTest::doubleClickTheWidgetCannotFollow_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("value");  // the field's value before the double-click
+    QTest::addColumn<int>("bit");    // global bit double-clicked
+    QTest::addColumn<int>("result"); // the field's value afterwards; -1: refused
+    // CDIV_R: bits 91 (16) to 95 (1), its spin box starts at 8.
+    QTest::newRow("spin box to 0 from its minimum") << "CDIV_R" << 8 << 92 << -1;
+    QTest::newRow("spin box below its minimum") << "CDIV_R" << 9 << 92 << -1;
+    QTest::newRow("spin box above its minimum") << "CDIV_R" << 8 << 91 << 24;
+    QTest::newRow("spin box at its minimum") << "CDIV_R" << 12 << 93 << 8;
+    // NDIV_R_A: bits 336 (256) to 344 (1), and its twin of synthesizer B.
+    QTest::newRow("N-divider A") << "NDIV_R_A" << 8 << 341 << -1;
+    QTest::newRow("N-divider B") << "NDIV_R_B" << 15 << 373 << -1;
+    // LNA1_FC: bits 580 (2) and 581 (1), three items.
+    QTest::newRow("combo code without item") << "LNA1_FC" << 1 << 580 << -1;
+    QTest::newRow("combo code with item") << "LNA1_FC" << 0 << 580 << 2;
+}
+
+void MainSlotsTest::doubleClickTheWidgetCannotFollow()
+{
+    QFETCH(QString, field);
+    QFETCH(int, value);
+    QFETCH(int, bit);
+    QFETCH(int, result);
+    RegMap *map = chipMap(*window);
+    const QString name = field + "_KV2260v2";
+    const part *record = map->fields.value(name);
+    QWidget *widget = record->widget;
+    const auto shown = [widget] {
+        if (auto *spin = qobject_cast<QSpinBox *>(widget))
+            return spin->value();
+        return qobject_cast<QComboBox *>(widget)->currentIndex();
+    };
+    const int first = int(record->bitStarts[0]);
+    const int width = int(record->width);
+    // The value as a register file gives it.
+    map->setBits(first, width, quint32(value));
+    map->setWidgetValue(name, map->wr);
+    QCOMPARE(shown(), value);
+    QCOMPARE(map->getBits(first, width), value);
+    const RegImage image = map->wr;
+    auto *view = window->interactiveWindow->findChild<QTableView *>();
+    window->statusBar()->clearMessage();
+
+    view->doubleClicked(view->model()->index(bit / 8, bit % 8));
+
+    if (result < 0) {
+        QCOMPARE(map->wr, image);
+        QCOMPARE(shown(), value);
+        QCOMPARE(window->statusBar()->currentMessage(),
+                 "Warning: " + field + " cannot take this value; the bit is left as it was");
+    } else {
+        QCOMPARE(shown(), result);
+        QCOMPARE(map->getBits(first, width), result);
+        QVERIFY(window->statusBar()->currentMessage().isEmpty());
+    }
+    QVERIFY(boxes->texts().isEmpty());
 }
 
 KV_TEST_MAIN_ENGLISH(MainSlotsTest)

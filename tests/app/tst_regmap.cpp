@@ -51,6 +51,7 @@ private slots:
     void doubleSpinBoxTruncates();
     void invertedCheckBox();
     void comboWithoutCurrentItemSetsEveryBit();
+    void widgetsThatCannotShowAValue();
     void lampsAndNumberLabels();
     void lineEditShowsDecimal();
     void subclassesReadAsUnknownWidgets();
@@ -256,6 +257,34 @@ void RegMapTest::comboWithoutCurrentItemSetsEveryBit()
     map->wr[78] = 0x60;
     map->setWidgetValue("IFA1_MD_KV2260v2", map->wr);
     QCOMPARE(combo->currentIndex(), 3);
+}
+
+void RegMapTest::widgetsThatCannotShowAValue()
+{
+    auto *spin = bind<QSpinBox>("KV_CDIV_R_KV2260v2_91_5");
+    spin->setRange(8, 20);
+    auto *combo = bind<QComboBox>("KV_LNA1_FC_KV2260v2_580_2");
+    combo->addItems({"a", "b", "c"});
+    auto *inverted = bind<QComboBox>("KV_X_KV2260v2_40_1_I");
+    inverted->addItem("only");
+    bind<QCheckBox>("KV_Y_KV2260v2_41_1");
+    const auto canShow = [&](const char *fieldName, int first, int width, quint32 value) {
+        RegImage image(128, 0);
+        for (int i = 0; i < width; ++i)
+            map->setBit(image, first + i, (value >> (width - 1 - i)) & 1);
+        return map->widgetCanShow(fieldName, image);
+    };
+    QVERIFY(!canShow("CDIV_R_KV2260v2", 91, 5, 7));
+    QVERIFY(canShow("CDIV_R_KV2260v2", 91, 5, 8));
+    QVERIFY(canShow("CDIV_R_KV2260v2", 91, 5, 20));
+    QVERIFY(!canShow("CDIV_R_KV2260v2", 91, 5, 21));
+    QVERIFY(canShow("LNA1_FC_KV2260v2", 580, 2, 2));
+    QVERIFY(!canShow("LNA1_FC_KV2260v2", 580, 2, 3));
+    // The inverted field shows item 0 for a set bit.
+    QVERIFY(canShow("X_KV2260v2", 40, 1, 1));
+    QVERIFY(!canShow("X_KV2260v2", 40, 1, 0));
+    QVERIFY(canShow("Y_KV2260v2", 41, 1, 1));
+    QVERIFY(canShow("Missing_KV2260v2", 0, 1, 1));
 }
 
 void RegMapTest::lampsAndNumberLabels()

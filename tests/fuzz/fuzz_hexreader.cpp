@@ -9,6 +9,8 @@
 
 namespace {
 
+const QString path = QStringLiteral("fuzz.hex");
+
 void check(bool condition)
 {
     if (!condition)
@@ -21,7 +23,7 @@ void readForGui(QByteArray &bytes)
     file.open(QIODevice::ReadOnly | QIODevice::Text);
     std::atomic<bool> interrupt{false};
     HexMapTable table;
-    const QString error = HexReader::readForGui(file, interrupt, table);
+    const QString error = HexReader::readForGui(file, path, interrupt, table);
     check(error.isEmpty() || error.startsWith(QLatin1String("Error: ")));
 }
 
@@ -31,7 +33,7 @@ void readForChip(QByteArray &bytes, bool checkNames)
     QBuffer file(&bytes);
     file.open(QIODevice::ReadOnly | QIODevice::Text);
     HexWriteList list;
-    const QString error = HexReader::readForChip(file, regCounts, checkNames, list);
+    const QString error = HexReader::readForChip(file, path, regCounts, checkNames, list);
     check(error.isEmpty() || error.startsWith(QLatin1String("Error: ")));
     if (!error.isEmpty())
         return;
