@@ -13,6 +13,7 @@ class QPushButton;
 class QProgressBar;
 class QThread;
 class QTranslator;
+class RegMap;
 class FieldRules;
 class KeyStateTracker;
 class canal;
@@ -140,6 +141,7 @@ private:
     void continueRepeatedRead(bool boardAnswered, void (MainClass::*next)());
     void repeatReadAfterMessages();
     void readChannelStatus();
+    void selectStatusChannel(RegMap &map, int channel);
     void resetReadOnlyDisplays();
     void rerunDerivedDisplays();
     int setting(const QString &key) const;

@@ -313,14 +313,29 @@ void MainClass::readChannelStatus()
             return;
 }
 
-bool MainClass::refreshChannel(int channel)
+// Widget and image both select the channel, whatever each showed: right
+// after a read the widget still shows the image from before it, while the
+// image holds the chip's own selection.
+void MainClass::selectStatusChannel(RegMap &map, int channel)
 {
     ui->KV_Ch_StNumSel_KV2260v2_42_2->setCurrentIndex(channel);
+    const QString field = QStringLiteral("Ch_StNumSel_KV2260v2");
+    map.storeWidgetValue(field);
+    interactiveWindow->refreshModel(map.name, field);
+}
+
+bool MainClass::refreshChannel(int channel)
+{
+    if (channel < 0 || channel > 3)
+        return true;
     RegMap *map = mapshowWindow->regMaps.value("KV2260v2");
+    if (!map)
+        return true;
+    selectStatusChannel(*map, channel);
     // The transport is fetched anew for every call: a message box shown
     // for a failed call runs the event loop.
     canal *board = service->transport;
-    if (!map || !board || channel < 0 || channel > 3)
+    if (!board)
         return true;
     if (board->provides(canal::WriteRegister)) {
         quint8 select = map->wr[ChannelStatus::statusSelectRegister];

@@ -264,7 +264,13 @@ void MainWindowTest::readoutScansChosenChannels()
     Stm32BoardEmulator board;
     board.setRegisterValue(9, 0x2A);
     board.setRegisterValue(10, 0x00);
+    // The chip reports channel 3 and holds other bits in register 5, while
+    // the selection widget still shows channel 1 from the start.
+    const quint8 otherBits = 0x06;
+    board.setRegisterValue(ChannelStatus::statusSelectRegister, 0x20 | otherBits);
     useEmulator(window, board);
+    auto *selection = window.findChild<QComboBox *>("KV_Ch_StNumSel_KV2260v2_42_2");
+    QCOMPARE(selection->currentIndex(), 0);
     window.findChild<QCheckBox *>("Auto_scan")->setChecked(autoScan);
     for (int k : boxes)
         window.findChild<QCheckBox *>(QString("Scan_%1").arg(k))->setChecked(true);
@@ -274,14 +280,15 @@ void MainWindowTest::readoutScansChosenChannels()
     window.on_action_ICGUI_triggered();
     QTRY_VERIFY(!window.commandRunning());
 
-    // After the full read: per channel, register 5 written with the
-    // channel selection, then registers 10 and 9 read.
+    // After the full read: per channel, register 5 written with that
+    // channel's selection and the other bits as read, then registers 10 and
+    // 9 read.
     QList<QByteArray> frames = board.frames();
     const int readFrames = frames.size() - 3 * channels.size();
     QVERIFY(readFrames > 0);
     frames = frames.mid(readFrames);
     for (int i = 0; i < channels.size(); ++i) {
-        const quint8 select = quint8(channels[i] << 4);
+        const quint8 select = quint8(channels[i] << 4 | otherBits);
         QCOMPARE(frames[3 * i], QByteArray::fromHex("150205") + QByteArray(1, char(select)));
         QCOMPARE(frames[3 * i + 1], QByteArray::fromHex("15028A00"));
         QCOMPARE(frames[3 * i + 2], QByteArray::fromHex("15028900"));
@@ -289,9 +296,12 @@ void MainWindowTest::readoutScansChosenChannels()
     const QStringList reading = {">", "10", "11.85", "0", "9.65", "0", "-1.04"};
     for (int channel = 1; channel <= 4; ++channel)
         QCOMPARE(cells(window, channel) == reading, channels.contains(channel - 1));
-    if (!channels.isEmpty())
-        QCOMPARE(window.findChild<QComboBox *>("KV_Ch_StNumSel_KV2260v2_42_2")->currentIndex(),
-                 channels.last());
+    // Widget, image and chip end at the last channel scanned.
+    const int last = channels.isEmpty() ? 2 : channels.last();
+    const quint8 lastSelect = quint8(last << 4 | otherBits);
+    QCOMPARE(selection->currentIndex(), last);
+    QCOMPARE(chipMap(window)->wr[ChannelStatus::statusSelectRegister], lastSelect);
+    QCOMPARE(board.registerValue(ChannelStatus::statusSelectRegister), lastSelect);
     QVERIFY(catcher.texts().isEmpty());
 }
 
