@@ -30,6 +30,11 @@ QString notWrittenText(int failed, int meant)
     return QStringLiteral("Error: %1 of %2 registers not written").arg(failed).arg(meant);
 }
 
+QString registerFailedText(int reg, const char *transfer)
+{
+    return QStringLiteral("Error: Reg%1 %2 failed").arg(reg).arg(QLatin1String(transfer));
+}
+
 // Takes a chip read into a map: the read image, and every bit of the GUI
 // image that differs from it. GUI thread only.
 void takeRead(RegMap &map, const RegImage &read)
@@ -260,7 +265,13 @@ void clerk::GUIIC()
             finish(failure);
             return;
         }
-        writeLpfRegister(*transport, *map);
+        // A board that did not take register 106 has stopped answering or
+        // kept its autocalibration: a read-back would only hide that.
+        if (!writeLpfRegister(*transport, *map)) {
+            finish(tally.failed > 0 ? notWrittenText(tally.failed, tally.meant)
+                                    : registerFailedText(lpfRegister, "write"));
+            return;
+        }
     }
     // Registers the board refused: every map was written as far as it
     // went, yet the chip does not hold the GUI image.
@@ -400,18 +411,19 @@ QString clerk::writeWholeMap(canal &transport, const RegMap &map, int position, 
     }
 }
 
-void clerk::writeLpfRegister(canal &transport, RegMap &map)
+bool clerk::writeLpfRegister(canal &transport, RegMap &map)
 {
     // A map too short to hold the register has nothing to clear.
     if (map.regCount <= lpfRegister)
-        return;
+        return true;
+    quint8 value = 0;
+    if (transport.provides(canal::WriteRegister) && !transport.writeRegister(0, lpfRegister, &value))
+        return false;
     stage([&map] {
         if (map.wr.size() > size_t(lpfRegister))
             map.wr[lpfRegister] = 0;
     });
-    quint8 value = 0;
-    if (transport.provides(canal::WriteRegister))
-        transport.writeRegister(0, lpfRegister, &value);
+    return true;
 }
 
 // ---- single registers ----
@@ -424,9 +436,12 @@ void clerk::WriteReg()
         finish(noDevice);
         return;
     }
+    const int reg = setting("RegisterNumber");
     quint8 value = quint8(setting("RegisterValue") & 0xFF);
-    if (transport->provides(canal::WriteRegister))
-        transport->writeRegister(0, setting("RegisterNumber"), &value);
+    if (!transport->provides(canal::WriteRegister) || !transport->writeRegister(0, reg, &value)) {
+        finish(registerFailedText(reg, "write"));
+        return;
+    }
     emit percent_up(100);
     finish(QString());
 }
@@ -439,9 +454,12 @@ void clerk::ReadReg()
         finish(noDevice);
         return;
     }
+    const int reg = setting("RegisterNumber");
     quint8 value = 0;
-    if (transport->provides(canal::ReadRegister))
-        transport->readRegister(0, setting("RegisterNumber"), &value);
+    if (!transport->provides(canal::ReadRegister) || !transport->readRegister(0, reg, &value)) {
+        finish(registerFailedText(reg, "read"));
+        return;
+    }
     emit percent_up(50);
     storeSetting("RegisterValue", value);
     emit percent_up(100);

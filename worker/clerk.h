@@ -96,7 +96,9 @@ private:
                       const RegImage &values, WriteTally &tally);
     QString writeWholeMap(canal &board, const RegMap &map, int position, int style,
                           const MapImages &image);
-    void writeLpfRegister(canal &board, RegMap &map);
+    // Clears the LPF autocalibration register on the chip; false when the
+    // board did not take the write.
+    bool writeLpfRegister(canal &board, RegMap &map);
 
     QString resolveMaps(const HexMapTable &table, QList<RegMap *> &targets) const;
     QString checkRegisters(const HexMapTable &table, const QList<RegMap *> &targets) const;

@@ -49,6 +49,8 @@ private slots:
     void writeInterruptedMidway();
     void readBackAfterWrite();
     void writeWithoutMapsEnds();
+    void failedLpfWriteEndsTheWrite_data();
+    void failedLpfWriteEndsTheWrite();
 
     void fileSectionsAsBlocks();
     void fileOneRegisterAtATime();
@@ -56,6 +58,7 @@ private slots:
     void fileWriteFailures();
     void fileInterruptedInPause();
 
+    void singleRegisterSlots_data();
     void singleRegisterSlots();
     void noTransport();
     void settingsNeverGainKeys();
@@ -495,14 +498,94 @@ void ClerkTest::fileInterruptedInPause()
     QVERIFY(rig->board.calls.isEmpty());
 }
 
+// read or write, how the board fails -> the final text; a failed read
+// leaves "RegisterValue" as it was.
+void ClerkTest::singleRegisterSlots_data()
+{
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("read") << false << "" << "";
+    QTest::newRow("read refused") << false << "refused" << "Error: Reg5 read failed";
+    QTest::newRow("read unsupported") << false << "unsupported" << "Error: Reg5 read failed";
+    QTest::newRow("write") << true << "" << "";
+    QTest::newRow("write refused") << true << "refused" << "Error: Reg5 write failed";
+    QTest::newRow("write unsupported") << true << "unsupported" << "Error: Reg5 write failed";
+}
+
 void ClerkTest::singleRegisterSlots()
 {
+    QFETCH(bool, write);
+    QFETCH(QString, failure);
+    QFETCH(QString, text);
+    const canal::Operation op = write ? canal::WriteRegister : canal::ReadRegister;
+    if (failure == "refused")
+        rig->board.refused = op;
+    else if (failure == "unsupported")
+        rig->board.provided &= ~canal::Operations(op);
     rig->board.regs[5] = 0x6E;
     rig->set("RegisterNumber", 5);
-    rig->worker.ReadReg();
-    QCOMPARE(rig->settingsWindow.settings.value("RegisterValue"), 0x6E);
-    QCOMPARE(rig->progress(), (QList<int>{1, 50, 100}));
-    QCOMPARE(rig->texts(), QStringList{QString()});
+    rig->set("RegisterValue", 0x1A5);
+
+    if (write)
+        rig->worker.WriteReg();
+    else
+        rig->worker.ReadReg();
+
+    QCOMPARE(rig->texts(), QStringList{text});
+    QCOMPARE(rig->board.callsOf(op).size(), failure == "unsupported" ? 0 : 1);
+    const bool done = failure.isEmpty();
+    QCOMPARE(rig->progress().last() == 100, done);
+    if (write) {
+        QCOMPARE(int(rig->board.regs[5]), done ? 0xA5 : 0x6E);
+        QCOMPARE(rig->settingsWindow.settings.value("RegisterValue"), 0x1A5);
+    } else {
+        QCOMPARE(rig->settingsWindow.settings.value("RegisterValue"), done ? 0x6E : 0x1A5);
+    }
+}
+
+// The write of register 106 that closes every map is checked: when the
+// board does not take it the command ends with an error and reads nothing
+// back; registers that failed before keep their own report.
+void ClerkTest::failedLpfWriteEndsTheWrite_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("failAtCall");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("block, then register 106 refused") << 1 << 2 << "Error: Reg106 write failed";
+    QTest::newRow("one at a time, then register 106 refused")
+        << 0 << 3 << "Error: Reg106 write failed";
+    QTest::newRow("a register and register 106 refused")
+        << 0 << -1 << "Error: 1 of 2 registers not written";
+}
+
+void ClerkTest::failedLpfWriteEndsTheWrite()
+{
+    QFETCH(int, style);
+    QFETCH(int, failAtCall);
+    QFETCH(QString, text);
+    rig->map.wr[10] = 1;
+    rig->map.wr[20] = 2;
+    rig->map.wr[106] = 0x5A;
+    rig->map.rd[106] = 0x5A;
+    rig->set("ChangesOnly", 1);
+    rig->set("WriteStyle", style);
+    rig->set("InteractiveRefresh", 1);
+    rig->board.onCall = [&](const FakeBoard::Call &call) {
+        const int number = rig->board.calls.size();
+        const bool lpf = call.op == canal::WriteRegister && call.first == 106;
+        if (number == failAtCall || (failAtCall < 0 && (number == 1 || lpf)))
+            rig->board.failAtCall = number;
+    };
+
+    rig->worker.GUIIC();
+
+    QCOMPARE(rig->texts().last(), text);
+    QCOMPARE(rig->texts().count(text), 1);
+    QCOMPARE(rig->board.calls.last().first, 106);
+    QVERIFY(rig->board.callsOf(canal::ReadRegisterAutoInc).isEmpty());
+    QVERIFY(!rig->progress().contains(45));
+    QCOMPARE(rig->worker.command, 0);
 }
 
 void ClerkTest::noTransport()
