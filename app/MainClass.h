@@ -4,8 +4,10 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "clerk.h"
 #include "part.h"
 
 class QComboBox;
@@ -17,7 +19,6 @@ class RegMap;
 class FieldRules;
 class KeyStateTracker;
 class canal;
-class clerk;
 class help_block;
 class interactiveMap;
 class mapshow;
@@ -166,6 +167,8 @@ private:
     QPointer<QWidget> markedField;
     QString markedFieldSheet;
     bool running = false;
+    // What the worker's next report means, as the worker said just before.
+    std::optional<clerk::Outcome> workerOutcome;
     // The title a file-to-GUI load shows once it has succeeded.
     QString loadTitle;
 };

@@ -20,6 +20,8 @@ const QString noDevice = QStringLiteral("Error: device not found");
 const QString blockWriteFailed = QStringLiteral("Error: Write block error");
 const QString incrementWriteFailed = QStringLiteral("Error: Write_Increment error");
 const QString fileWriteFailed = QStringLiteral("Error: .hex file write failed");
+// What the register file reader returns when it stopped on request.
+const QString readerStopText = QStringLiteral("Error: Interrupted");
 
 // Failures in a row, each with the board gone, after which a write of single
 // registers gives up: every further register would wait out the time-out.
@@ -98,7 +100,11 @@ RegImage imageOf(const RegMap &map, const RegImage &source)
 
 } // namespace
 
-clerk::clerk() = default;
+clerk::clerk()
+{
+    // The outcome crosses from the worker's thread to the main window's.
+    qRegisterMetaType<clerk::Outcome>();
+}
 
 clerk::~clerk() = default;
 
@@ -165,7 +171,25 @@ void clerk::finish(const QString &text)
             for (const auto &change : changes)
                 change();
         });
+    // Every other end of a command is a failure.
+    const Outcome kind = text.isEmpty() ? Outcome::Completion
+                         : stoppedOnRequest ? Outcome::Interrupted
+                                            : Outcome::Error;
+    stoppedOnRequest = false;
+    emit outcome(kind);
     emit error_mess(text);
+}
+
+void clerk::notice(Outcome kind, const QString &text)
+{
+    emit outcome(kind);
+    emit notice_mess(text);
+}
+
+QString clerk::stopped(const QString &text)
+{
+    stoppedOnRequest = true;
+    return text;
 }
 
 // ---- IC to GUI ----
@@ -218,7 +242,7 @@ QString clerk::readMap(canal &transport, const RegMap &map, int position, int st
     case 0:
         for (int reg = 0; reg < count; ++reg) {
             if (interrupt)
-                return tr("Error: Interrupted");
+                return stopped(tr("Error: Interrupted"));
             if (!transport.provides(canal::ReadRegister)
                 || !transport.readRegister(map.mapNumber, reg, &buffer[size_t(reg)]))
                 return failed;
@@ -286,7 +310,7 @@ void clerk::GUIIC()
         return;
     }
     if (!pause()) {
-        finish(tr("Error: Interrupted"));
+        finish(stopped(tr("Error: Interrupted")));
         return;
     }
     command = 1;
@@ -321,7 +345,7 @@ QString clerk::writeChanges(canal &transport, const RegMap &map, int position, i
     case 1: {
         std::vector<quint8> entries = blockEntries(transport, changed, values);
         if (interrupt)
-            return tr("Error: Interrupted");
+            return stopped(tr("Error: Interrupted"));
         // Boards refuse an empty block; with nothing changed there is
         // nothing to send.
         if (changed.isEmpty())
@@ -339,12 +363,12 @@ QString clerk::writeChanges(canal &transport, const RegMap &map, int position, i
             // Which frames of the range arrived is not known: none counts.
             tally.failed += map.regCount;
             emit percent_up(100);
-            emit notice_mess(QStringLiteral("Warning: Write_Increment error"));
+            notice(Outcome::Error, QStringLiteral("Warning: Write_Increment error"));
         }
         return QString();
     }
     default:
-        emit notice_mess(QStringLiteral("Недокументированная \nкомбинация флагов"));
+        notice(Outcome::Completion, QStringLiteral("Недокументированная \nкомбинация флагов"));
         return QString();
     }
 }
@@ -357,7 +381,7 @@ QString clerk::writeEach(canal &transport, int position, const QVector<int> &reg
     tally.meant += registers.size();
     for (int i = 0; i < registers.size(); ++i) {
         if (interrupt)
-            return QStringLiteral("Error: ") + tr("Interrupted");
+            return stopped(QStringLiteral("Error: ") + tr("Interrupted"));
         quint8 value = values[size_t(registers[i])];
         transport.clearFailure();
         if (transport.provides(canal::WriteRegister)
@@ -367,7 +391,7 @@ QString clerk::writeEach(canal &transport, int position, const QVector<int> &reg
         }
         ++tally.failed;
         emit percent_up(100);
-        emit notice_mess(QStringLiteral("Warning: Write_Byte error"));
+        notice(Outcome::Error, QStringLiteral("Warning: Write_Byte error"));
         tally.lostInRow = transport.boardLost() ? tally.lostInRow + 1 : 0;
         if (tally.lostInRow >= lostBoardLimit)
             return notWrittenText(tally.failed + registers.size() - 1 - i, tally.meant);
@@ -386,13 +410,13 @@ QString clerk::writeWholeMap(canal &transport, const RegMap &map, int position, 
                 || !transport.writeRegister(quint8(position), reg, &values[size_t(reg)]))
                 return tr("Interface error 5 ");
             if (interrupt)
-                return QStringLiteral("Error: ") + tr("Interrupted");
+                return stopped(QStringLiteral("Error: ") + tr("Interrupted"));
         }
         return QString();
     case 1: {
         std::vector<quint8> entries = blockEntries(transport, allRegisters(map), values);
         if (interrupt)
-            return tr("Error: Interrupted");
+            return stopped(tr("Error: Interrupted"));
         if (map.regCount <= 0)
             return QString();
         if (!transport.provides(canal::WriteRegisterBlock)
@@ -406,7 +430,7 @@ QString clerk::writeWholeMap(canal &transport, const RegMap &map, int position, 
             return incrementWriteFailed;
         return QString();
     default:
-        emit notice_mess(tr("Недокументированная \nкомбинация флагов"));
+        notice(Outcome::Completion, tr("Недокументированная \nкомбинация флагов"));
         return QString();
     }
 }
@@ -482,7 +506,7 @@ void clerk::FILEGUI()
     file.close();
     emit percent_up(25);
     if (!readError.isEmpty()) {
-        finish(readError);
+        finish(readError == readerStopText ? stopped(readError) : readError);
         return;
     }
 
@@ -575,7 +599,7 @@ QString clerk::writeSeparately(const HexWriteList &list)
     for (int i = 0; i < n; ++i) {
         if (list.registers[i] == HexWriteList::sectionMark) {
             if (!pause())
-                return QStringLiteral("Error: ") + tr("Interrupted");
+                return stopped(QStringLiteral("Error: ") + tr("Interrupted"));
             emit percent_up(i * 100 / n);
             continue;
         }
@@ -595,6 +619,7 @@ QString clerk::writeSeparately(const HexWriteList &list)
 QString clerk::writeSections(const HexWriteList &list)
 {
     const QString interrupted = QStringLiteral("Error: ") + tr("Interrupted");
+    const auto stop = [&] { return stopped(interrupted); };
     const int n = list.registers.size();
     canal *transport = board();
     const int width = transport ? addressWidth(*transport) : 1;
@@ -606,7 +631,7 @@ QString clerk::writeSections(const HexWriteList &list)
             appendEntry(entries, width, list.registers[i], list.values[i]);
             ++count;
             if (interrupt)
-                return interrupted;
+                return stop();
         }
         if (count > 0) {
             if (!transport)
@@ -616,11 +641,11 @@ QString clerk::writeSections(const HexWriteList &list)
                 return QStringLiteral("Error: ") + tr("Write block error");
         }
         if (interrupt)
-            return interrupted;
+            return stop();
         if (i >= n)
             return QString();
         if (!pause())
-            return interrupted;
+            return stop();
         ++i;
     }
     return QString();

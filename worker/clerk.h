@@ -23,6 +23,11 @@ class clerk : public QObject
 {
     Q_OBJECT
 public:
+    // What a report means to the main window, told apart by value, not by
+    // the words of its text, which depend on the language installed.
+    enum class Outcome { Completion, Error, Warning, Interrupted };
+    Q_ENUM(Outcome)
+
     clerk();
     ~clerk() override;
 
@@ -54,6 +59,9 @@ signals:
     void error_mess(QString text);
     // A report in the middle of a command; the command goes on.
     void notice_mess(QString text);
+    // The outcome of the report (error_mess or notice_mess) that follows
+    // it at once.
+    void outcome(clerk::Outcome kind);
 
 private:
     // The GUI images of one map as a command found them when it started.
@@ -85,6 +93,9 @@ private:
     // The command's one final report. Only a command that succeeded has its
     // staged changes applied, all at once in the GUI thread, before it.
     void finish(const QString &text);
+    void notice(Outcome kind, const QString &text);
+    // Marks the command as stopped on request; returns the text that ends it.
+    QString stopped(const QString &text);
 
     QString readAllMaps();
     QString readMap(canal &board, const RegMap &map, int position, int style, RegImage &buffer);
@@ -110,5 +121,6 @@ private:
     QString saveText(const QString &text, const QString &notOpened);
 
     std::vector<std::function<void()>> stagedChanges;
+    bool stoppedOnRequest = false;
     int upTimeCounter = 0;
 };

@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QToolBar>
+#include <QTranslator>
 #include <memory>
 
 #include "KV2260_stm32_API.h"
@@ -239,6 +240,8 @@ private slots:
     void reportsWhileIdle_data();
     void reportsWhileIdle();
     void transportErrorsDoNotEndTheCommand();
+    void workerReportsRouteInEitherLanguage_data();
+    void workerReportsRouteInEitherLanguage();
     void failedCommandReleasesReadAction_data();
     void failedCommandReleasesReadAction();
     void refusedLoadKeepsTheTitle_data();
@@ -785,6 +788,65 @@ void MainCommandsTest::transportErrorsDoNotEndTheCommand()
     QVERIFY(finished());
     QCOMPARE(bytes(map->rd), regs);
     COMPARE_WIDGETS(regs, true);
+}
+
+// The worker's texts are translated; each routes as its English text does.
+void MainCommandsTest::workerReportsRouteInEitherLanguage_data()
+{
+    QTest::addColumn<QString>("catalogue");
+    QTest::addColumn<bool>("stopped");
+    QTest::addColumn<QString>("text");
+    const QString russian = ":/Translations/template_ru.qm";
+    QTest::newRow("English, board fails") << QString() << false << "Interface error 5 ";
+    QTest::newRow("Russian, board fails")
+        << russian << false << QString::fromUtf8("Ошибка подключения 5 ");
+    QTest::newRow("English, stopped") << QString() << true << "Error: Interrupted";
+    QTest::newRow("Russian, stopped") << russian << true << QString::fromUtf8("Error: Прервано");
+}
+
+void MainCommandsTest::workerReportsRouteInEitherLanguage()
+{
+    QFETCH(QString, catalogue);
+    QFETCH(bool, stopped);
+    QFETCH(QString, text);
+    QTranslator translator;
+    if (!catalogue.isEmpty()) {
+        QVERIFY(translator.load(catalogue));
+        QCoreApplication::installTranslator(&translator);
+    }
+    // The whole map, one register at a time, then a read-back.
+    set("ChangesOnly", 0);
+    set("WriteStyle", 0);
+    set("InteractiveRefresh", 1);
+    CommandSpies commands(window.get());
+    if (stopped) {
+        board->setPacing(2400);  // about 4 s for the whole map
+    } else {
+        board->setFault(Stm32BoardEmulator::Fault::Silent);
+        window->service->transport->replyTimeout = 100;
+    }
+
+    window->on_action_GUIIC_triggered();
+    if (stopped) {
+        QVERIFY(QTest::qWaitFor([this] { return board->frames().size() >= 2; }));
+        window->on_action_GUIIC_triggered();
+        QCOMPARE(status(), busyText);
+    }
+    QVERIFY(finished());
+
+    // An error: shown in a box, the command ends without its completion
+    // steps (no progress 100, no read-back); a stop clears the request and
+    // the busy warning.
+    QVERIFY2(catcher->texts().contains(text), qPrintable(catcher->texts().join(" | ")));
+    QVERIFY(!progressShown());
+    QVERIFY(window->progressBar->value() < 100);
+    QCOMPARE(commands.total(), 1);
+    QCOMPARE(window->worker->command, 2);
+    if (stopped) {
+        QCOMPARE(catcher->texts(), QStringList{text});
+        QVERIFY(!window->worker->interrupt);
+        QCOMPARE(status(), QString());
+    }
 }
 
 // A read that ends in an error leaves the action released, so that one

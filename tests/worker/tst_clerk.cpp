@@ -61,6 +61,7 @@ private slots:
     void singleRegisterSlots_data();
     void singleRegisterSlots();
     void noTransport();
+    void outcomeBesideEveryText();
     void settingsNeverGainKeys();
 
 private:
@@ -597,6 +598,49 @@ void ClerkTest::noTransport()
         QMetaObject::invokeMethod(&rig->worker, slot, Qt::DirectConnection);
         QCOMPARE(rig->texts(), QStringList{"Error: device not found"});
     }
+}
+
+// Each text comes with what it means, so the main window need not read it:
+// an end stopped on request, a failure, a notice that is an error, a plain
+// notice, a success.
+void ClerkTest::outcomeBesideEveryText()
+{
+    using Outcome = clerk::Outcome;
+    QList<Outcome> outcomes;
+    connect(&rig->worker, &clerk::outcome, this, [&](Outcome kind) { outcomes << kind; });
+    const auto run = [&](const char *slot) {
+        outcomes.clear();
+        rig->textSpy.clear();
+        QMetaObject::invokeMethod(&rig->worker, slot, Qt::DirectConnection);
+        QCOMPARE(outcomes.size(), rig->texts().size());
+    };
+    rig->set("ReadStyle", 0);
+    rig->set("InteractiveRefresh", 0);
+    rig->useFile("in.hex", ";KV2260.2\nReg1\t11\n");
+
+    rig->worker.interrupt = true;
+    for (const char *slot : {"ICGUI", "GUIIC", "FILEGUI", "FILEIC"}) {
+        run(slot);
+        QCOMPARE(outcomes, QList<Outcome>{Outcome::Interrupted});
+    }
+    rig->worker.interrupt = false;
+
+    rig->board.failAtCall = 1;
+    run("ICGUI");
+    QCOMPARE(outcomes, QList<Outcome>{Outcome::Error});
+
+    rig->map.wr[10] = 1;
+    rig->set("ChangesOnly", 1);
+    rig->set("WriteStyle", 0);
+    rig->board.calls.clear();
+    run("GUIIC");
+    QCOMPARE(rig->texts(), (QStringList{"Warning: Write_Byte error", "Error: 1 of 1 registers not written"}));
+    QCOMPARE(outcomes, (QList<Outcome>{Outcome::Error, Outcome::Error}));
+
+    rig->set("WriteStyle", 3);
+    run("GUIIC");
+    QCOMPARE(outcomes, (QList<Outcome>{Outcome::Completion, Outcome::Completion}));
+    QCOMPARE(rig->texts().last(), QString());
 }
 
 void ClerkTest::settingsNeverGainKeys()
