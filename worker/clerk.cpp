@@ -108,20 +108,39 @@ clerk::clerk()
 
 clerk::~clerk() = default;
 
-int clerk::setting(const char *key) const
+// The settings map belongs to the GUI thread, which changes it whenever the
+// user does: a command works on a copy taken there when it starts.
+void clerk::takeSettings()
 {
-    return service ? service->settings.value(QLatin1String(key), 0) : 0;
+    GuiThread::run([this] { commandSettings = service ? service->settings : Settings(); });
 }
 
-// Stores only into a key that exists: the settings window seeds the keys the
-// worker keeps, so the map's layout never changes from this thread.
+int clerk::setting(const char *key) const
+{
+    return commandSettings.value(QLatin1String(key), 0);
+}
+
+// Handed to the GUI thread with the command's other results. Stores only
+// into a key that exists: the settings window seeds the keys the worker
+// keeps.
 void clerk::storeSetting(const char *key, int value)
 {
-    if (!service)
-        return;
-    auto it = service->settings.find(QLatin1String(key));
-    if (it != service->settings.end())
-        *it = value;
+    const QString name = QLatin1String(key);
+    stage([this, name, value] {
+        if (!service)
+            return;
+        auto it = service->settings.find(name);
+        if (it != service->settings.end())
+            *it = value;
+    });
+}
+
+// "writePause" as the settings map holds it now, read in the GUI thread.
+int clerk::writePauseNow() const
+{
+    int ms = 0;
+    GuiThread::run([&] { ms = service ? service->settings.value(QStringLiteral("writePause"), 0) : 0; });
+    return ms;
 }
 
 canal *clerk::board() const
@@ -135,7 +154,7 @@ bool clerk::pause()
 {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < setting("writePause")) {
+    while (timer.elapsed() < writePauseNow()) {
         if (interrupt)
             return false;
         QThread::msleep(1);
@@ -195,6 +214,12 @@ QString clerk::stopped(const QString &text)
 // ---- IC to GUI ----
 
 void clerk::ICGUI()
+{
+    takeSettings();
+    readCommand();
+}
+
+void clerk::readCommand()
 {
     emit percent_up(0);
     const QString result = readAllMaps();
@@ -273,6 +298,7 @@ QString clerk::readMap(canal &transport, const RegMap &map, int position, int st
 
 void clerk::GUIIC()
 {
+    takeSettings();
     canal *transport = board();
     if (!transport) {
         finish(noDevice);
@@ -315,7 +341,7 @@ void clerk::GUIIC()
     }
     command = 1;
     emit percent_up(45);
-    ICGUI();
+    readCommand();
 }
 
 QString clerk::writeMap(canal &transport, const RegMap &map, int position,
@@ -454,6 +480,7 @@ bool clerk::writeLpfRegister(canal &transport, RegMap &map)
 
 void clerk::WriteReg()
 {
+    takeSettings();
     emit percent_up(1);
     canal *transport = board();
     if (!transport) {
@@ -472,6 +499,7 @@ void clerk::WriteReg()
 
 void clerk::ReadReg()
 {
+    takeSettings();
     emit percent_up(1);
     canal *transport = board();
     if (!transport) {
@@ -494,6 +522,7 @@ void clerk::ReadReg()
 
 void clerk::FILEGUI()
 {
+    takeSettings();
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         finish(QStringLiteral("Error: ") + filePath
@@ -573,6 +602,7 @@ void clerk::applyTable(const HexMapTable &table, const QList<RegMap *> &targets)
 
 void clerk::FILEIC()
 {
+    takeSettings();
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         finish(tr("Error: .hex file is not available"));
@@ -655,6 +685,7 @@ QString clerk::writeSections(const HexWriteList &list)
 
 void clerk::GUIFILE()
 {
+    takeSettings();
     const bool commented = setting("HexComment") != 0;
     const bool changesOnly = setting("ChangesOnly") != 0;
     // The images and the comments, which read the widgets, are taken
@@ -691,6 +722,7 @@ void clerk::GUIFILE()
 // Reads every map first: the file is touched only once the chip has answered.
 void clerk::ICFILE()
 {
+    takeSettings();
     canal *transport = board();
     if (!transport) {
         finish(noDevice);

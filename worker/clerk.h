@@ -37,7 +37,8 @@ public:
     // Stop request: set by the GUI thread, polled here, cleared only by the
     // main window.
     std::atomic<bool> interrupt{false};
-    // Gives the settings map and the current transport; not owned.
+    // Gives the settings map and the current transport; not owned. The
+    // settings map is read and written in the GUI thread only.
     service_block *service = nullptr;
     // The register maps by name, shared with the windows; not owned.
     QMap<QString, RegMap *> regMaps;
@@ -80,8 +81,12 @@ private:
         int lostInRow = 0;
     };
 
+    using Settings = QMap<QString, int>;
+
+    void takeSettings();
     int setting(const char *key) const;
     void storeSetting(const char *key, int value);
+    int writePauseNow() const;
     canal *board() const;
     bool pause();
 
@@ -97,6 +102,8 @@ private:
     // Marks the command as stopped on request; returns the text that ends it.
     QString stopped(const QString &text);
 
+    // IC to GUI with the settings already taken.
+    void readCommand();
     QString readAllMaps();
     QString readMap(canal &board, const RegMap &map, int position, int style, RegImage &buffer);
     QString writeMap(canal &board, const RegMap &map, int position, const MapImages &image,
@@ -121,6 +128,8 @@ private:
     QString saveText(const QString &text, const QString &notOpened);
 
     std::vector<std::function<void()>> stagedChanges;
+    // The settings of the running command.
+    Settings commandSettings;
     bool stoppedOnRequest = false;
     int upTimeCounter = 0;
 };

@@ -63,6 +63,8 @@ private slots:
     void noTransport();
     void outcomeBesideEveryText();
     void settingsNeverGainKeys();
+    void settingsTakenWhenTheCommandStarts();
+    void settingsChangedWhileTheWorkerThreadRuns();
 
 private:
     std::unique_ptr<WorkerRig> rig;
@@ -654,6 +656,67 @@ void ClerkTest::settingsNeverGainKeys()
     QStringList expected = keys;
     expected.removeOne("separateWrite");
     QCOMPARE(rig->settingsWindow.settings.keys(), expected);
+}
+
+// A setting changed while a command runs (the user ticks a box) changes
+// nothing of it, except the pause before a read-back, which is read afresh.
+void ClerkTest::settingsTakenWhenTheCommandStarts()
+{
+    rig->map.wr[8] = 0x42;
+    rig->set("ChangesOnly", 1);
+    rig->set("WriteStyle", 0);
+    rig->set("InteractiveRefresh", 1);
+    rig->set("ReadStyle", 2);
+    rig->set("writePause", 100000);
+    rig->board.onCall = [&](const FakeBoard::Call &) {
+        rig->set("ChangesOnly", 0);
+        rig->set("WriteStyle", 1);
+        rig->set("InteractiveRefresh", 0);
+        rig->set("ReadStyle", 0);
+        rig->set("writePause", 0);
+    };
+
+    rig->worker.GUIIC();
+
+    QCOMPARE(rig->texts(), QStringList{QString()});
+    QCOMPARE(opsOf(rig->board),
+             (QList<Op>{canal::WriteRegister, canal::WriteRegister, canal::ReadRegisterAutoInc}));
+    QCOMPARE(rig->worker.command, 1);
+}
+
+// The worker in its own thread while the GUI thread changes the settings:
+// the worker reads only its copy, and what it stores arrives through the
+// GUI thread with its final report.
+void ClerkTest::settingsChangedWhileTheWorkerThreadRuns()
+{
+    QThread thread;
+    rig->worker.moveToThread(&thread);
+    QStringList results;
+    connect(&rig->worker, &clerk::error_mess, this, [&](const QString &t) { results << t; },
+            Qt::QueuedConnection);
+    thread.start();
+    rig->board.regs[9] = 0x3C;
+    rig->set("RegisterNumber", 9);
+    rig->set("writePause", 5);
+    rig->set("InteractiveRefresh", 1);
+    int toggles = 0;
+    QTimer toggling;
+    connect(&toggling, &QTimer::timeout, this, [&] {
+        ++toggles;
+        rig->set("ChangesOnly", toggles % 2);
+        rig->set("Toggled", toggles);
+    });
+    toggling.start(0);
+    rig->worker.filePath = "out.hex";
+    for (const char *slot : {"GUIIC", "ReadReg", "ICGUI", "GUIFILE"})
+        QMetaObject::invokeMethod(&rig->worker, slot, Qt::QueuedConnection);
+    QTRY_COMPARE(results.size(), 4);
+    toggling.stop();
+    thread.quit();
+    thread.wait();
+    QCOMPARE(results, (QStringList{QString(), QString(), QString(), QString()}));
+    QCOMPARE(rig->settingsWindow.settings.value("RegisterValue"), 0x3C);
+    QVERIFY(toggles > 0);
 }
 
 KV_TEST_MAIN(ClerkTest)
