@@ -695,7 +695,10 @@ void ClerkTest::settingsChangedWhileTheWorkerThreadRuns()
     connect(&rig->worker, &clerk::error_mess, this, [&](const QString &t) { results << t; },
             Qt::QueuedConnection);
     thread.start();
+    // The write sends the whole map or nothing, as the toggles fall: either
+    // way register 9 holds the same afterwards.
     rig->board.regs[9] = 0x3C;
+    rig->map.wr[9] = 0x3C;
     rig->set("RegisterNumber", 9);
     rig->set("writePause", 5);
     rig->set("InteractiveRefresh", 1);
