@@ -120,7 +120,7 @@ private slots:
         Rig(chip(board)).expectFrames(operation, expected);
     }
 
-    // Each Part's bounds: an empty text means accepted.
+    // Register and map limits of each board: an empty text means accepted.
     void bounds_data()
     {
         QTest::addColumn<QString>("board");
