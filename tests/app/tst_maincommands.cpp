@@ -45,6 +45,10 @@ const int registerCount = 128;
 // LPF autocalibration register: cleared after every write and by the
 // closing line of every saved file.
 const int lpfRegister = 106;
+// Reply time-outs: long enough for a board that answers on a loaded
+// machine, short where a silent board is meant to fail fast.
+const int answerTimeoutMs = 1000;
+const int silenceTimeoutMs = 100;
 
 int bitOf(const QByteArray &regs, unsigned bit)
 {
@@ -262,6 +266,8 @@ private slots:
 private:
     void attachBoard();
     void set(const char *key, int value) { window->service->settings[QLatin1String(key)] = value; }
+    // Only while no command runs: the worker reads it.
+    void setReplyTimeout(int ms) { window->service->transport->replyTimeout = ms; }
     bool finished();
     bool read();
     bool startSlowRead(int baud);
@@ -310,7 +316,7 @@ void MainCommandsTest::attachBoard()
     delete window->service->transport;
     auto *transport = new KV2260_stm32_API;
     transport->deviceName = board->portPath();
-    transport->replyTimeout = 150;
+    transport->replyTimeout = answerTimeoutMs;
     connect(transport, &canal::send_message, window.get(), &MainClass::error_message);
     window->service->transport = transport;
 
@@ -328,7 +334,11 @@ bool MainCommandsTest::read()
 {
     readAction()->setChecked(true);
     window->on_action_ICGUI_triggered();
-    return finished() && catcher->texts().isEmpty();
+    if (!finished())
+        return false;
+    if (!catcher->texts().isEmpty())
+        qWarning("caught: %s", qPrintable(catcher->caught()));
+    return catcher->texts().isEmpty();
 }
 
 // Starts a one-register-at-a-time read on a board paced at `baud`; true once
@@ -394,7 +404,7 @@ void MainCommandsTest::readFillsEveryWidget()
     QVERIFY(progressShown());
     QVERIFY(finished());
 
-    QCOMPARE(catcher->texts(), QStringList());
+    COMPARE_CAUGHT(catcher->texts(), QStringList());
     QCOMPARE(bytes(map->rd), regs);
     QCOMPARE(bytes(map->wr), regs);
     COMPARE_WIDGETS(regs, true);
@@ -444,7 +454,7 @@ void MainCommandsTest::writeSendsWhatTheWidgetsShow()
     QVERIFY(window->commandRunning());
     QVERIFY(finished());
 
-    QCOMPARE(catcher->texts(), QStringList());
+    COMPARE_CAUGHT(catcher->texts(), QStringList());
     QCOMPARE(board->registers(), bytes(map->wr));
     QCOMPARE(board->registerValue(lpfRegister), quint8(0));
     for (const part *field : qAsConst(map->fields)) {
@@ -473,7 +483,7 @@ void MainCommandsTest::filesThroughTheDialogs()
     catcher->answerFileDialogs(path);
     window->on_action_GUIFILE_triggered();
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList{"Save .hex"});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{"Save .hex"});
     QVERIFY(QFile::exists(path));
     QCOMPARE(window->windowTitle(), baseTitle);
     catcher->clear();
@@ -484,7 +494,7 @@ void MainCommandsTest::filesThroughTheDialogs()
     window->on_action_FILEGUI_triggered();
     QCOMPARE(window->worker->filePath, path);
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList{"Open .hex"});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{"Open .hex"});
     QCOMPARE(window->windowTitle(), baseTitle + "  " + path);
     QCOMPARE(window->startDir, QDir::currentPath() + '/');
     QCOMPARE(bytes(map->wr), inFile);
@@ -510,7 +520,7 @@ void MainCommandsTest::filesThroughTheDialogs()
     QSignalSpy reads(window.get(), &MainClass::Command_ICGUI);
     window->on_action_FILEIC_triggered();
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList{"Open .hex"});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{"Open .hex"});
     QCOMPARE(board->registers(), inFile);
     QCOMPARE(reads.count(), 1);
     QCOMPARE(window->worker->command, 1);
@@ -528,7 +538,7 @@ void MainCommandsTest::backslashesStayInTheFileName()
     window->on_action_FILEGUI_triggered();
     QCOMPARE(window->worker->filePath, QDir::fromNativeSeparators(path));
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList{"Open .hex"});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{"Open .hex"});
     QCOMPARE(bytes(map->wr), regs);
     QCOMPARE(window->windowTitle(), baseTitle + "  " + QDir::fromNativeSeparators(path));
     QCOMPARE(window->startDir, QDir::currentPath() + '/');
@@ -586,7 +596,7 @@ void MainCommandsTest::cancelledDialogChangesNothing()
     const QString startDir = window->startDir;
     catcher->answerFileDialogs(QString());
     (window.get()->*request)();
-    QCOMPARE(catcher->texts(), QStringList{caption});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{caption});
     QVERIFY(!window->commandRunning());
     QVERIFY(!progressShown());
     QCOMPARE(window->startDir, startDir);
@@ -624,7 +634,7 @@ void MainCommandsTest::requestDuringACommand()
 
     // The read stops at its next register and reports it.
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList{"Error: Interrupted"});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{"Error: Interrupted"});
     QVERIFY(!window->worker->interrupt);
     QCOMPARE(status(), QString());
     QVERIFY(!progressShown());
@@ -670,7 +680,7 @@ void MainCommandsTest::commandStartedWhileADialogIsOpen()
 
     // The read was asked to stop, as by any request during a command.
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), (QStringList{caption, "Error: Interrupted"}));
+    COMPARE_CAUGHT(catcher->texts(), (QStringList{caption, "Error: Interrupted"}));
     QVERIFY(warns || !QFile::exists(path));
     QCOMPARE(window->windowTitle(), baseTitle);
 }
@@ -727,7 +737,7 @@ void MainCommandsTest::reportsWhileIdle()
         window->error_message(text);
     QTest::qWait(30);
 
-    QCOMPARE(catcher->texts(), box ? QStringList{text} : QStringList());
+    COMPARE_CAUGHT(catcher->texts(), box ? QStringList{text} : QStringList());
     QCOMPARE(status(), statusAfter);
     QCOMPARE(bool(window->worker->interrupt), interruptAfter);
     QCOMPARE(spin->value(), shown);
@@ -749,6 +759,7 @@ void MainCommandsTest::transportErrorsDoNotEndTheCommand()
     set("ChangesOnly", 1);
     set("InteractiveRefresh", 0);
     board->setFault(Stm32BoardEmulator::Fault::Silent);
+    setReplyTimeout(silenceTimeoutMs);
     window->progressBar->setValue(0);
 
     bool runningAtBox = false;
@@ -766,23 +777,24 @@ void MainCommandsTest::transportErrorsDoNotEndTheCommand()
     // and for the clearing of the autocalibration register; the worker's
     // final report says the register was not written.
     QStringList texts = catcher->texts();
-    QCOMPARE(texts.removeAll("Warning: Write_Byte error"), 1);
-    QCOMPARE(texts.size(), 3);
+    QVERIFY2(texts.removeAll("Warning: Write_Byte error") == 1, qPrintable(catcher->caught()));
+    QVERIFY2(texts.size() == 3, qPrintable(catcher->caught()));
     for (const QString &text : qAsConst(texts))
         QVERIFY2(text.startsWith("Error: "), qPrintable(text));
-    QVERIFY(texts.contains("Error: 1 of 1 registers not written"));
+    QVERIFY2(texts.contains("Error: 1 of 1 registers not written"), qPrintable(catcher->caught()));
     QVERIFY(runningAtBox);
     QVERIFY(!window->commandRunning());
     QVERIFY(!progressShown());
 
     // A transport text in the middle of a read: a box, and the read goes on.
     board->setFault(Stm32BoardEmulator::Fault::None);
+    setReplyTimeout(answerTimeoutMs);
     catcher->clear();
     const QByteArray regs = showablePattern(*map, 62);
     board->setRegisters(regs);
     QVERIFY(startSlowRead(38400));
     emit window->service->transport->send_message("Error: Can not connect");
-    QCOMPARE(catcher->texts(), QStringList{"Error: Can not connect"});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{"Error: Can not connect"});
     QVERIFY(window->commandRunning());
     QVERIFY(progressShown());
     QVERIFY(finished());
@@ -823,7 +835,7 @@ void MainCommandsTest::workerReportsRouteInEitherLanguage()
         board->setPacing(2400);  // about 4 s for the whole map
     } else {
         board->setFault(Stm32BoardEmulator::Fault::Silent);
-        window->service->transport->replyTimeout = 100;
+        setReplyTimeout(silenceTimeoutMs);
     }
 
     window->on_action_GUIIC_triggered();
@@ -837,13 +849,13 @@ void MainCommandsTest::workerReportsRouteInEitherLanguage()
     // An error: shown in a box, the command ends without its completion
     // steps (no progress 100, no read-back); a stop clears the request and
     // the busy warning.
-    QVERIFY2(catcher->texts().contains(text), qPrintable(catcher->texts().join(" | ")));
+    QVERIFY2(catcher->texts().contains(text), qPrintable(catcher->caught()));
     QVERIFY(!progressShown());
     QVERIFY(window->progressBar->value() < 100);
     QCOMPARE(commands.total(), 1);
     QCOMPARE(window->worker->command, 2);
     if (stopped) {
-        QCOMPARE(catcher->texts(), QStringList{text});
+        COMPARE_CAUGHT(catcher->texts(), QStringList{text});
         QVERIFY(!window->worker->interrupt);
         QCOMPARE(status(), QString());
     }
@@ -871,6 +883,7 @@ void MainCommandsTest::failedCommandReleasesReadAction()
     set("RepeatRead", repeat);
     set("AutoPause", 0);
     board->setFault(fault);
+    setReplyTimeout(silenceTimeoutMs);
     CommandSpies commands(window.get());
 
     readAction()->setChecked(true);
@@ -878,7 +891,7 @@ void MainCommandsTest::failedCommandReleasesReadAction()
     if (goesOn) {
         QTRY_VERIFY(commands.readChip.count() >= 2);
         QVERIFY(readAction()->isChecked());
-        QVERIFY(catcher->texts().contains("Error: Read transaction failed."));
+        QVERIFY2(catcher->texts().contains("Error: Read transaction failed."), qPrintable(catcher->caught()));
         readAction()->setChecked(false);
         window->on_action_ICGUI_triggered();
         QVERIFY(finished());
@@ -887,18 +900,19 @@ void MainCommandsTest::failedCommandReleasesReadAction()
         return;
     }
     QVERIFY(finished());
-    QVERIFY(catcher->texts().contains("Error: Read transaction failed."));
+    QVERIFY2(catcher->texts().contains("Error: Read transaction failed."), qPrintable(catcher->caught()));
     QVERIFY(!readAction()->isChecked());
     QTest::qWait(20);
     QCOMPARE(commands.readChip.count(), 1);
 
     // One press reads the board, which answers again.
     board->setFault(Stm32BoardEmulator::Fault::None);
+    setReplyTimeout(answerTimeoutMs);
     catcher->clear();
     readAction()->trigger();
     QVERIFY(finished());
     QCOMPARE(commands.readChip.count(), 2);
-    QCOMPARE(catcher->texts(), QStringList());
+    COMPARE_CAUGHT(catcher->texts(), QStringList());
 }
 
 // The title names a file only once it has loaded.
@@ -929,7 +943,7 @@ void MainCommandsTest::refusedLoadKeepsTheTitle()
         window->on_action_FILEGUI_triggered();
     }
     QVERIFY(finished());
-    QVERIFY(catcher->texts().contains(text));
+    QVERIFY2(catcher->texts().contains(text), qPrintable(catcher->caught()));
     QCOMPARE(window->windowTitle(), earlier);
 }
 
@@ -961,7 +975,7 @@ void MainCommandsTest::deviceStaysWhileACommandRuns()
 
     // The read goes on to its end on the same board.
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList());
+    COMPARE_CAUGHT(catcher->texts(), QStringList());
     QCOMPARE(bytes(map->rd), regs);
     QCOMPARE(window->service->transport, inUse);
     QCOMPARE(window->deviceCombo->currentText(), board->portPath());
@@ -997,7 +1011,7 @@ void MainCommandsTest::staleStopRequestIsForgotten()
         QVERIFY(read());
     }
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList());
+    COMPARE_CAUGHT(catcher->texts(), QStringList());
     QByteArray expected = regs;
     if (write)
         expected[lpfRegister] = 0;
@@ -1060,7 +1074,7 @@ void MainCommandsTest::closingStopsTheWorker()
     QTest::qWait(100);
     QCOMPARE(board->frames().size(), frames);
     // Nothing of it reaches the user once the window has closed.
-    QCOMPARE(catcher->texts(), QStringList());
+    COMPARE_CAUGHT(catcher->texts(), QStringList());
 }
 
 void MainCommandsTest::closingDuringASaveKeepsTheFileWhole_data()
@@ -1158,13 +1172,13 @@ void MainCommandsTest::functionKeys()
     QCOMPARE(commands.total(), fileLoads + defaultLoads);
     QVERIFY(!catcher->texts().contains("Save .hex"));
     if (fileLoads) {
-        QCOMPARE(catcher->texts(), QStringList{"Open .hex"});
+        COMPARE_CAUGHT(catcher->texts(), QStringList{"Open .hex"});
         QCOMPARE(window->windowTitle(), baseTitle + "  " + path);
         QCOMPARE(bytes(map->wr), regs);
     } else if (defaultLoads) {
         QCOMPARE(window->windowTitle(), baseTitle);
     } else {
-        QCOMPARE(catcher->texts(), QStringList());
+        COMPARE_CAUGHT(catcher->texts(), QStringList());
         QCOMPARE(window->windowTitle(), earlier);
     }
 }
