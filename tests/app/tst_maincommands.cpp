@@ -25,6 +25,7 @@
 #include "MainClass.h"
 #include "ModalCatcher.h"
 #include "RegMap.h"
+#include "ReplyTimeouts.h"
 #include "Stm32BoardEmulator.h"
 #include "TestMain.h"
 #include "clerk.h"
@@ -45,11 +46,6 @@ const int registerCount = 128;
 // LPF autocalibration register: cleared after every write and by the
 // closing line of every saved file.
 const int lpfRegister = 106;
-// Reply time-outs: long enough for a board that answers on a loaded
-// machine, short where a silent board is meant to fail fast.
-const int answerTimeoutMs = 1000;
-const int silenceTimeoutMs = 100;
-
 int bitOf(const QByteArray &regs, unsigned bit)
 {
     return (quint8(regs[int(bit / 8)]) >> (7 - bit % 8)) & 1;

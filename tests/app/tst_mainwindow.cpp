@@ -18,6 +18,7 @@
 #include "MainClass.h"
 #include "ModalCatcher.h"
 #include "RegMap.h"
+#include "ReplyTimeouts.h"
 #include "Stm32BoardEmulator.h"
 #include "TestMain.h"
 #include "mapshow.h"
@@ -27,11 +28,6 @@
 namespace {
 
 const QString missingDefault = "Error: default.hex file is not available.\nPlease, add any one.";
-// Reply time-outs: long enough for a board that answers on a loaded
-// machine, short where a silent board is meant to fail fast.
-const int answerTimeoutMs = 1000;
-const int silenceTimeoutMs = 50;
-
 void writeFile(const QString &name, const QByteArray &content)
 {
     QFile file(name);

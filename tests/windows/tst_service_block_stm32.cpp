@@ -12,6 +12,7 @@
 #include "KV2260_stm32_API.h"
 #include "ModalCatcher.h"
 #include "RegMap.h"
+#include "ReplyTimeouts.h"
 #include "Stm32BoardEmulator.h"
 #include "TestMain.h"
 #include "clerk.h"
@@ -21,11 +22,6 @@ using Fault = Stm32BoardEmulator::Fault;
 Q_DECLARE_METATYPE(Fault)
 
 namespace {
-
-// Reply time-outs: long enough for a board that answers on a loaded
-// machine, short where a silent board is meant to fail fast.
-const int answerTimeoutMs = 1000;
-const int silenceTimeoutMs = 50;
 
 template <typename W>
 W *child(const QWidget &window, const char *name)
