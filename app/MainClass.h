@@ -15,7 +15,6 @@ class QPushButton;
 class QProgressBar;
 class QThread;
 class QTranslator;
-class RegMap;
 class FieldRules;
 class KeyStateTracker;
 class canal;
