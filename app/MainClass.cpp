@@ -283,6 +283,7 @@ void MainClass::startWorker()
     connect(worker, &clerk::percent_up, progressBar, &QProgressBar::setValue);
     connect(worker, &clerk::error_mess, this, &MainClass::error_message);
     connect(worker, &clerk::notice_mess, this, &MainClass::error_message);
+    connect(worker, &clerk::outcome, this, [this](clerk::Outcome kind) { workerOutcome = kind; });
     connect(this, &MainClass::Command_DEFGUI, worker, &clerk::FILEGUI);
     connect(this, &MainClass::Command_GUIFILE, worker, &clerk::GUIFILE);
     connect(this, &MainClass::Command_FILEGUI, worker, &clerk::FILEGUI);

@@ -4,8 +4,10 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "clerk.h"
 #include "part.h"
 
 class QComboBox;
@@ -16,7 +18,6 @@ class QTranslator;
 class FieldRules;
 class KeyStateTracker;
 class canal;
-class clerk;
 class help_block;
 class interactiveMap;
 class mapshow;
@@ -140,6 +141,7 @@ private:
     void continueRepeatedRead(bool boardAnswered, void (MainClass::*next)());
     void repeatReadAfterMessages();
     void readChannelStatus();
+    void selectStatusChannel(RegMap &map, int channel);
     void resetReadOnlyDisplays();
     void rerunDerivedDisplays();
     int setting(const QString &key) const;
@@ -164,6 +166,8 @@ private:
     QPointer<QWidget> markedField;
     QString markedFieldSheet;
     bool running = false;
+    // What the worker's next report means, as the worker said just before.
+    std::optional<clerk::Outcome> workerOutcome;
     // The title a file-to-GUI load shows once it has succeeded.
     QString loadTitle;
 };

@@ -41,17 +41,19 @@ namespace {
 // The "о" of "оf" is Cyrillic, as the tool has always shown it.
 const QString busyWarningText = QString::fromUtf8("Warning: wait for completion оf previous action ");
 
-enum class Report { Completion, Error, Warning };
+using Outcome = clerk::Outcome;
 
-Report classify(const QString &text)
+// The outcome of a text that comes without one: the transports' and the
+// windows' own texts, which are never translated.
+Outcome classify(const QString &text)
 {
     if (text.isEmpty())
-        return Report::Completion;
+        return Outcome::Completion;
     if (text.contains("Error:") || text.contains("error"))
-        return Report::Error;
+        return text.contains("Interrupted") ? Outcome::Interrupted : Outcome::Error;
     if (text.contains("Warning"))
-        return Report::Warning;
-    return Report::Completion;
+        return Outcome::Warning;
+    return Outcome::Completion;
 }
 
 // How often a repeated read looks whether the messages are closed.
@@ -210,10 +212,16 @@ void MainClass::error_message(QString text)
 {
     // Only the worker's final report ends a command; a transport's error
     // arrives before it while the worker may still use the transport.
-    const bool finalReport = worker && sender() == worker
+    const bool fromWorker = worker && sender() == worker;
+    const bool finalReport = fromWorker
                              && senderSignalIndex() == clerk::staticMetaObject.indexOfSignal("error_mess(QString)");
-    switch (classify(text)) {
-    case Report::Error: {
+    // The worker's texts may be translated: it says what each one means.
+    const Outcome outcome = fromWorker && workerOutcome ? *workerOutcome : classify(text);
+    if (fromWorker)
+        workerOutcome.reset();
+    switch (outcome) {
+    case Outcome::Error:
+    case Outcome::Interrupted: {
         QMessageBox box;
         box.setText(text);
         box.exec();
@@ -223,16 +231,16 @@ void MainClass::error_message(QString text)
             running = false;
             setProgressVisible(false);
         }
-        if (text.contains("Interrupted")) {
+        if (outcome == Outcome::Interrupted) {
             worker->interrupt = false;
             statusBar()->showMessage(QString());
         }
         break;
     }
-    case Report::Warning:
+    case Outcome::Warning:
         statusBar()->showMessage(text);
         break;
-    case Report::Completion:
+    case Outcome::Completion:
         // A completion text outside a command would replay the last one.
         if (finalReport && running) {
             running = false;
@@ -313,14 +321,29 @@ void MainClass::readChannelStatus()
             return;
 }
 
-bool MainClass::refreshChannel(int channel)
+// Widget and image both select the channel, whatever each showed: right
+// after a read the widget still shows the image from before it, while the
+// image holds the chip's own selection.
+void MainClass::selectStatusChannel(RegMap &map, int channel)
 {
     ui->KV_Ch_StNumSel_KV2260v2_42_2->setCurrentIndex(channel);
+    const QString field = QStringLiteral("Ch_StNumSel_KV2260v2");
+    map.storeWidgetValue(field);
+    interactiveWindow->refreshModel(map.name, field);
+}
+
+bool MainClass::refreshChannel(int channel)
+{
+    if (channel < 0 || channel > 3)
+        return true;
     RegMap *map = mapshowWindow->regMaps.value("KV2260v2");
+    if (!map)
+        return true;
+    selectStatusChannel(*map, channel);
     // The transport is fetched anew for every call: a message box shown
     // for a failed call runs the event loop.
     canal *board = service->transport;
-    if (!map || !board || channel < 0 || channel > 3)
+    if (!board)
         return true;
     if (board->provides(canal::WriteRegister)) {
         quint8 select = map->wr[ChannelStatus::statusSelectRegister];

@@ -20,8 +20,9 @@ public:
     explicit service_block(QWidget *parent = nullptr);
     ~service_block() override;
 
-    // Key = widget object name without "Setting_". The GUI thread writes it;
-    // the worker only looks keys up (value(key, 0)), so it never inserts.
+    // Key = widget object name without "Setting_". Read and written in the
+    // GUI thread only: the worker takes a copy there when a command starts
+    // and hands back what it stores, so it never inserts a key.
     QMap<QString, int> settings;
     // Current transport; created, replaced and deleted by the device
     // selection, never owned here.

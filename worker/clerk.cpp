@@ -20,6 +20,8 @@ const QString noDevice = QStringLiteral("Error: device not found");
 const QString blockWriteFailed = QStringLiteral("Error: Write block error");
 const QString incrementWriteFailed = QStringLiteral("Error: Write_Increment error");
 const QString fileWriteFailed = QStringLiteral("Error: .hex file write failed");
+// What the register file reader returns when it stopped on request.
+const QString readerStopText = QStringLiteral("Error: Interrupted");
 
 // Failures in a row, each with the board gone, after which a write of single
 // registers gives up: every further register would wait out the time-out.
@@ -28,6 +30,11 @@ const int lostBoardLimit = 3;
 QString notWrittenText(int failed, int meant)
 {
     return QStringLiteral("Error: %1 of %2 registers not written").arg(failed).arg(meant);
+}
+
+QString registerFailedText(int reg, const char *transfer)
+{
+    return QStringLiteral("Error: Reg%1 %2 failed").arg(reg).arg(QLatin1String(transfer));
 }
 
 // Takes a chip read into a map: the read image, and every bit of the GUI
@@ -93,24 +100,47 @@ RegImage imageOf(const RegMap &map, const RegImage &source)
 
 } // namespace
 
-clerk::clerk() = default;
+clerk::clerk()
+{
+    // The outcome crosses from the worker's thread to the main window's.
+    qRegisterMetaType<clerk::Outcome>();
+}
 
 clerk::~clerk() = default;
 
-int clerk::setting(const char *key) const
+// The settings map belongs to the GUI thread, which changes it whenever the
+// user does: a command works on a copy taken there when it starts.
+void clerk::takeSettings()
 {
-    return service ? service->settings.value(QLatin1String(key), 0) : 0;
+    GuiThread::run([this] { commandSettings = service ? service->settings : Settings(); });
 }
 
-// Stores only into a key that exists: the settings window seeds the keys the
-// worker keeps, so the map's layout never changes from this thread.
+int clerk::setting(const char *key) const
+{
+    return commandSettings.value(QLatin1String(key), 0);
+}
+
+// Handed to the GUI thread with the command's other results. Stores only
+// into a key that exists: the settings window seeds the keys the worker
+// keeps.
 void clerk::storeSetting(const char *key, int value)
 {
-    if (!service)
-        return;
-    auto it = service->settings.find(QLatin1String(key));
-    if (it != service->settings.end())
-        *it = value;
+    const QString name = QLatin1String(key);
+    stage([this, name, value] {
+        if (!service)
+            return;
+        auto it = service->settings.find(name);
+        if (it != service->settings.end())
+            *it = value;
+    });
+}
+
+// "writePause" as the settings map holds it now, read in the GUI thread.
+int clerk::writePauseNow() const
+{
+    int ms = 0;
+    GuiThread::run([&] { ms = service ? service->settings.value(QStringLiteral("writePause"), 0) : 0; });
+    return ms;
 }
 
 canal *clerk::board() const
@@ -124,7 +154,7 @@ bool clerk::pause()
 {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < setting("writePause")) {
+    while (timer.elapsed() < writePauseNow()) {
         if (interrupt)
             return false;
         QThread::msleep(1);
@@ -160,12 +190,36 @@ void clerk::finish(const QString &text)
             for (const auto &change : changes)
                 change();
         });
+    // Every other end of a command is a failure.
+    const Outcome kind = text.isEmpty() ? Outcome::Completion
+                         : stoppedOnRequest ? Outcome::Interrupted
+                                            : Outcome::Error;
+    stoppedOnRequest = false;
+    emit outcome(kind);
     emit error_mess(text);
+}
+
+void clerk::notice(Outcome kind, const QString &text)
+{
+    emit outcome(kind);
+    emit notice_mess(text);
+}
+
+QString clerk::stopped(const QString &text)
+{
+    stoppedOnRequest = true;
+    return text;
 }
 
 // ---- IC to GUI ----
 
 void clerk::ICGUI()
+{
+    takeSettings();
+    readCommand();
+}
+
+void clerk::readCommand()
 {
     emit percent_up(0);
     const QString result = readAllMaps();
@@ -213,7 +267,7 @@ QString clerk::readMap(canal &transport, const RegMap &map, int position, int st
     case 0:
         for (int reg = 0; reg < count; ++reg) {
             if (interrupt)
-                return tr("Error: Interrupted");
+                return stopped(tr("Error: Interrupted"));
             if (!transport.provides(canal::ReadRegister)
                 || !transport.readRegister(map.mapNumber, reg, &buffer[size_t(reg)]))
                 return failed;
@@ -244,6 +298,7 @@ QString clerk::readMap(canal &transport, const RegMap &map, int position, int st
 
 void clerk::GUIIC()
 {
+    takeSettings();
     canal *transport = board();
     if (!transport) {
         finish(noDevice);
@@ -260,7 +315,13 @@ void clerk::GUIIC()
             finish(failure);
             return;
         }
-        writeLpfRegister(*transport, *map);
+        // A board that did not take register 106 has stopped answering or
+        // kept its autocalibration: a read-back would only hide that.
+        if (!writeLpfRegister(*transport, *map)) {
+            finish(tally.failed > 0 ? notWrittenText(tally.failed, tally.meant)
+                                    : registerFailedText(lpfRegister, "write"));
+            return;
+        }
     }
     // Registers the board refused: every map was written as far as it
     // went, yet the chip does not hold the GUI image.
@@ -275,12 +336,12 @@ void clerk::GUIIC()
         return;
     }
     if (!pause()) {
-        finish(tr("Error: Interrupted"));
+        finish(stopped(tr("Error: Interrupted")));
         return;
     }
     command = 1;
     emit percent_up(45);
-    ICGUI();
+    readCommand();
 }
 
 QString clerk::writeMap(canal &transport, const RegMap &map, int position,
@@ -310,7 +371,7 @@ QString clerk::writeChanges(canal &transport, const RegMap &map, int position, i
     case 1: {
         std::vector<quint8> entries = blockEntries(transport, changed, values);
         if (interrupt)
-            return tr("Error: Interrupted");
+            return stopped(tr("Error: Interrupted"));
         // Boards refuse an empty block; with nothing changed there is
         // nothing to send.
         if (changed.isEmpty())
@@ -328,12 +389,12 @@ QString clerk::writeChanges(canal &transport, const RegMap &map, int position, i
             // Which frames of the range arrived is not known: none counts.
             tally.failed += map.regCount;
             emit percent_up(100);
-            emit notice_mess(QStringLiteral("Warning: Write_Increment error"));
+            notice(Outcome::Error, QStringLiteral("Warning: Write_Increment error"));
         }
         return QString();
     }
     default:
-        emit notice_mess(QStringLiteral("Недокументированная \nкомбинация флагов"));
+        notice(Outcome::Completion, QStringLiteral("Недокументированная \nкомбинация флагов"));
         return QString();
     }
 }
@@ -346,7 +407,7 @@ QString clerk::writeEach(canal &transport, int position, const QVector<int> &reg
     tally.meant += registers.size();
     for (int i = 0; i < registers.size(); ++i) {
         if (interrupt)
-            return QStringLiteral("Error: ") + tr("Interrupted");
+            return stopped(QStringLiteral("Error: ") + tr("Interrupted"));
         quint8 value = values[size_t(registers[i])];
         transport.clearFailure();
         if (transport.provides(canal::WriteRegister)
@@ -356,7 +417,7 @@ QString clerk::writeEach(canal &transport, int position, const QVector<int> &reg
         }
         ++tally.failed;
         emit percent_up(100);
-        emit notice_mess(QStringLiteral("Warning: Write_Byte error"));
+        notice(Outcome::Error, QStringLiteral("Warning: Write_Byte error"));
         tally.lostInRow = transport.boardLost() ? tally.lostInRow + 1 : 0;
         if (tally.lostInRow >= lostBoardLimit)
             return notWrittenText(tally.failed + registers.size() - 1 - i, tally.meant);
@@ -375,13 +436,13 @@ QString clerk::writeWholeMap(canal &transport, const RegMap &map, int position, 
                 || !transport.writeRegister(quint8(position), reg, &values[size_t(reg)]))
                 return tr("Interface error 5 ");
             if (interrupt)
-                return QStringLiteral("Error: ") + tr("Interrupted");
+                return stopped(QStringLiteral("Error: ") + tr("Interrupted"));
         }
         return QString();
     case 1: {
         std::vector<quint8> entries = blockEntries(transport, allRegisters(map), values);
         if (interrupt)
-            return tr("Error: Interrupted");
+            return stopped(tr("Error: Interrupted"));
         if (map.regCount <= 0)
             return QString();
         if (!transport.provides(canal::WriteRegisterBlock)
@@ -395,53 +456,62 @@ QString clerk::writeWholeMap(canal &transport, const RegMap &map, int position, 
             return incrementWriteFailed;
         return QString();
     default:
-        emit notice_mess(tr("Недокументированная \nкомбинация флагов"));
+        notice(Outcome::Completion, tr("Недокументированная \nкомбинация флагов"));
         return QString();
     }
 }
 
-void clerk::writeLpfRegister(canal &transport, RegMap &map)
+bool clerk::writeLpfRegister(canal &transport, RegMap &map)
 {
     // A map too short to hold the register has nothing to clear.
     if (map.regCount <= lpfRegister)
-        return;
+        return true;
+    quint8 value = 0;
+    if (transport.provides(canal::WriteRegister) && !transport.writeRegister(0, lpfRegister, &value))
+        return false;
     stage([&map] {
         if (map.wr.size() > size_t(lpfRegister))
             map.wr[lpfRegister] = 0;
     });
-    quint8 value = 0;
-    if (transport.provides(canal::WriteRegister))
-        transport.writeRegister(0, lpfRegister, &value);
+    return true;
 }
 
 // ---- single registers ----
 
 void clerk::WriteReg()
 {
+    takeSettings();
     emit percent_up(1);
     canal *transport = board();
     if (!transport) {
         finish(noDevice);
         return;
     }
+    const int reg = setting("RegisterNumber");
     quint8 value = quint8(setting("RegisterValue") & 0xFF);
-    if (transport->provides(canal::WriteRegister))
-        transport->writeRegister(0, setting("RegisterNumber"), &value);
+    if (!transport->provides(canal::WriteRegister) || !transport->writeRegister(0, reg, &value)) {
+        finish(registerFailedText(reg, "write"));
+        return;
+    }
     emit percent_up(100);
     finish(QString());
 }
 
 void clerk::ReadReg()
 {
+    takeSettings();
     emit percent_up(1);
     canal *transport = board();
     if (!transport) {
         finish(noDevice);
         return;
     }
+    const int reg = setting("RegisterNumber");
     quint8 value = 0;
-    if (transport->provides(canal::ReadRegister))
-        transport->readRegister(0, setting("RegisterNumber"), &value);
+    if (!transport->provides(canal::ReadRegister) || !transport->readRegister(0, reg, &value)) {
+        finish(registerFailedText(reg, "read"));
+        return;
+    }
     emit percent_up(50);
     storeSetting("RegisterValue", value);
     emit percent_up(100);
@@ -452,6 +522,7 @@ void clerk::ReadReg()
 
 void clerk::FILEGUI()
 {
+    takeSettings();
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         finish(QStringLiteral("Error: ") + filePath
@@ -464,7 +535,7 @@ void clerk::FILEGUI()
     file.close();
     emit percent_up(25);
     if (!readError.isEmpty()) {
-        finish(readError);
+        finish(readError == readerStopText ? stopped(readError) : readError);
         return;
     }
 
@@ -531,6 +602,7 @@ void clerk::applyTable(const HexMapTable &table, const QList<RegMap *> &targets)
 
 void clerk::FILEIC()
 {
+    takeSettings();
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         finish(tr("Error: .hex file is not available"));
@@ -557,7 +629,7 @@ QString clerk::writeSeparately(const HexWriteList &list)
     for (int i = 0; i < n; ++i) {
         if (list.registers[i] == HexWriteList::sectionMark) {
             if (!pause())
-                return QStringLiteral("Error: ") + tr("Interrupted");
+                return stopped(QStringLiteral("Error: ") + tr("Interrupted"));
             emit percent_up(i * 100 / n);
             continue;
         }
@@ -577,6 +649,7 @@ QString clerk::writeSeparately(const HexWriteList &list)
 QString clerk::writeSections(const HexWriteList &list)
 {
     const QString interrupted = QStringLiteral("Error: ") + tr("Interrupted");
+    const auto stop = [&] { return stopped(interrupted); };
     const int n = list.registers.size();
     canal *transport = board();
     const int width = transport ? addressWidth(*transport) : 1;
@@ -588,7 +661,7 @@ QString clerk::writeSections(const HexWriteList &list)
             appendEntry(entries, width, list.registers[i], list.values[i]);
             ++count;
             if (interrupt)
-                return interrupted;
+                return stop();
         }
         if (count > 0) {
             if (!transport)
@@ -598,11 +671,11 @@ QString clerk::writeSections(const HexWriteList &list)
                 return QStringLiteral("Error: ") + tr("Write block error");
         }
         if (interrupt)
-            return interrupted;
+            return stop();
         if (i >= n)
             return QString();
         if (!pause())
-            return interrupted;
+            return stop();
         ++i;
     }
     return QString();
@@ -612,6 +685,7 @@ QString clerk::writeSections(const HexWriteList &list)
 
 void clerk::GUIFILE()
 {
+    takeSettings();
     const bool commented = setting("HexComment") != 0;
     const bool changesOnly = setting("ChangesOnly") != 0;
     // The images and the comments, which read the widgets, are taken
@@ -648,6 +722,7 @@ void clerk::GUIFILE()
 // Reads every map first: the file is touched only once the chip has answered.
 void clerk::ICFILE()
 {
+    takeSettings();
     canal *transport = board();
     if (!transport) {
         finish(noDevice);

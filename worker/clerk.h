@@ -23,6 +23,11 @@ class clerk : public QObject
 {
     Q_OBJECT
 public:
+    // What a report means to the main window, told apart by value, not by
+    // the words of its text, which depend on the language installed.
+    enum class Outcome { Completion, Error, Warning, Interrupted };
+    Q_ENUM(Outcome)
+
     clerk();
     ~clerk() override;
 
@@ -32,7 +37,8 @@ public:
     // Stop request: set by the GUI thread, polled here, cleared only by the
     // main window.
     std::atomic<bool> interrupt{false};
-    // Gives the settings map and the current transport; not owned.
+    // Gives the settings map and the current transport; not owned. The
+    // settings map is read and written in the GUI thread only.
     service_block *service = nullptr;
     // The register maps by name, shared with the windows; not owned.
     QMap<QString, RegMap *> regMaps;
@@ -54,6 +60,9 @@ signals:
     void error_mess(QString text);
     // A report in the middle of a command; the command goes on.
     void notice_mess(QString text);
+    // The outcome of the report (error_mess or notice_mess) that follows
+    // it at once.
+    void outcome(clerk::Outcome kind);
 
 private:
     // The GUI images of one map as a command found them when it started.
@@ -72,8 +81,12 @@ private:
         int lostInRow = 0;
     };
 
+    using Settings = QMap<QString, int>;
+
+    void takeSettings();
     int setting(const char *key) const;
     void storeSetting(const char *key, int value);
+    int writePauseNow() const;
     canal *board() const;
     bool pause();
 
@@ -85,7 +98,12 @@ private:
     // The command's one final report. Only a command that succeeded has its
     // staged changes applied, all at once in the GUI thread, before it.
     void finish(const QString &text);
+    void notice(Outcome kind, const QString &text);
+    // Marks the command as stopped on request; returns the text that ends it.
+    QString stopped(const QString &text);
 
+    // IC to GUI with the settings already taken.
+    void readCommand();
     QString readAllMaps();
     QString readMap(canal &board, const RegMap &map, int position, int style, RegImage &buffer);
     QString writeMap(canal &board, const RegMap &map, int position, const MapImages &image,
@@ -96,7 +114,9 @@ private:
                       const RegImage &values, WriteTally &tally);
     QString writeWholeMap(canal &board, const RegMap &map, int position, int style,
                           const MapImages &image);
-    void writeLpfRegister(canal &board, RegMap &map);
+    // Clears the LPF autocalibration register on the chip; false when the
+    // board did not take the write.
+    bool writeLpfRegister(canal &board, RegMap &map);
 
     QString resolveMaps(const HexMapTable &table, QList<RegMap *> &targets) const;
     QString checkRegisters(const HexMapTable &table, const QList<RegMap *> &targets) const;
@@ -108,5 +128,8 @@ private:
     QString saveText(const QString &text, const QString &notOpened);
 
     std::vector<std::function<void()>> stagedChanges;
+    // The settings of the running command.
+    Settings commandSettings;
+    bool stoppedOnRequest = false;
     int upTimeCounter = 0;
 };

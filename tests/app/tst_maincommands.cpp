@@ -18,12 +18,14 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QToolBar>
+#include <QTranslator>
 #include <memory>
 
 #include "KV2260_stm32_API.h"
 #include "MainClass.h"
 #include "ModalCatcher.h"
 #include "RegMap.h"
+#include "ReplyTimeouts.h"
 #include "Stm32BoardEmulator.h"
 #include "TestMain.h"
 #include "clerk.h"
@@ -44,7 +46,6 @@ const int registerCount = 128;
 // LPF autocalibration register: cleared after every write and by the
 // closing line of every saved file.
 const int lpfRegister = 106;
-
 int bitOf(const QByteArray &regs, unsigned bit)
 {
     return (quint8(regs[int(bit / 8)]) >> (7 - bit % 8)) & 1;
@@ -239,6 +240,8 @@ private slots:
     void reportsWhileIdle_data();
     void reportsWhileIdle();
     void transportErrorsDoNotEndTheCommand();
+    void workerReportsRouteInEitherLanguage_data();
+    void workerReportsRouteInEitherLanguage();
     void failedCommandReleasesReadAction_data();
     void failedCommandReleasesReadAction();
     void refusedLoadKeepsTheTitle_data();
@@ -259,6 +262,8 @@ private slots:
 private:
     void attachBoard();
     void set(const char *key, int value) { window->service->settings[QLatin1String(key)] = value; }
+    // Only while no command runs: the worker reads it.
+    void setReplyTimeout(int ms) { window->service->transport->replyTimeout = ms; }
     bool finished();
     bool read();
     bool startSlowRead(int baud);
@@ -307,7 +312,7 @@ void MainCommandsTest::attachBoard()
     delete window->service->transport;
     auto *transport = new KV2260_stm32_API;
     transport->deviceName = board->portPath();
-    transport->replyTimeout = 150;
+    transport->replyTimeout = answerTimeoutMs;
     connect(transport, &canal::send_message, window.get(), &MainClass::error_message);
     window->service->transport = transport;
 
@@ -325,7 +330,11 @@ bool MainCommandsTest::read()
 {
     readAction()->setChecked(true);
     window->on_action_ICGUI_triggered();
-    return finished() && catcher->texts().isEmpty();
+    if (!finished())
+        return false;
+    if (!catcher->texts().isEmpty())
+        qWarning("caught: %s", qPrintable(catcher->caught()));
+    return catcher->texts().isEmpty();
 }
 
 // Starts a one-register-at-a-time read on a board paced at `baud`; true once
@@ -391,7 +400,7 @@ void MainCommandsTest::readFillsEveryWidget()
     QVERIFY(progressShown());
     QVERIFY(finished());
 
-    QCOMPARE(catcher->texts(), QStringList());
+    COMPARE_CAUGHT(catcher->texts(), QStringList());
     QCOMPARE(bytes(map->rd), regs);
     QCOMPARE(bytes(map->wr), regs);
     COMPARE_WIDGETS(regs, true);
@@ -441,7 +450,7 @@ void MainCommandsTest::writeSendsWhatTheWidgetsShow()
     QVERIFY(window->commandRunning());
     QVERIFY(finished());
 
-    QCOMPARE(catcher->texts(), QStringList());
+    COMPARE_CAUGHT(catcher->texts(), QStringList());
     QCOMPARE(board->registers(), bytes(map->wr));
     QCOMPARE(board->registerValue(lpfRegister), quint8(0));
     for (const part *field : qAsConst(map->fields)) {
@@ -470,7 +479,7 @@ void MainCommandsTest::filesThroughTheDialogs()
     catcher->answerFileDialogs(path);
     window->on_action_GUIFILE_triggered();
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList{"Save .hex"});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{"Save .hex"});
     QVERIFY(QFile::exists(path));
     QCOMPARE(window->windowTitle(), baseTitle);
     catcher->clear();
@@ -481,7 +490,7 @@ void MainCommandsTest::filesThroughTheDialogs()
     window->on_action_FILEGUI_triggered();
     QCOMPARE(window->worker->filePath, path);
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList{"Open .hex"});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{"Open .hex"});
     QCOMPARE(window->windowTitle(), baseTitle + "  " + path);
     QCOMPARE(window->startDir, QDir::currentPath() + '/');
     QCOMPARE(bytes(map->wr), inFile);
@@ -507,7 +516,7 @@ void MainCommandsTest::filesThroughTheDialogs()
     QSignalSpy reads(window.get(), &MainClass::Command_ICGUI);
     window->on_action_FILEIC_triggered();
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList{"Open .hex"});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{"Open .hex"});
     QCOMPARE(board->registers(), inFile);
     QCOMPARE(reads.count(), 1);
     QCOMPARE(window->worker->command, 1);
@@ -525,7 +534,7 @@ void MainCommandsTest::backslashesStayInTheFileName()
     window->on_action_FILEGUI_triggered();
     QCOMPARE(window->worker->filePath, QDir::fromNativeSeparators(path));
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList{"Open .hex"});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{"Open .hex"});
     QCOMPARE(bytes(map->wr), regs);
     QCOMPARE(window->windowTitle(), baseTitle + "  " + QDir::fromNativeSeparators(path));
     QCOMPARE(window->startDir, QDir::currentPath() + '/');
@@ -583,7 +592,7 @@ void MainCommandsTest::cancelledDialogChangesNothing()
     const QString startDir = window->startDir;
     catcher->answerFileDialogs(QString());
     (window.get()->*request)();
-    QCOMPARE(catcher->texts(), QStringList{caption});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{caption});
     QVERIFY(!window->commandRunning());
     QVERIFY(!progressShown());
     QCOMPARE(window->startDir, startDir);
@@ -621,7 +630,7 @@ void MainCommandsTest::requestDuringACommand()
 
     // The read stops at its next register and reports it.
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList{"Error: Interrupted"});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{"Error: Interrupted"});
     QVERIFY(!window->worker->interrupt);
     QCOMPARE(status(), QString());
     QVERIFY(!progressShown());
@@ -667,7 +676,7 @@ void MainCommandsTest::commandStartedWhileADialogIsOpen()
 
     // The read was asked to stop, as by any request during a command.
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), (QStringList{caption, "Error: Interrupted"}));
+    COMPARE_CAUGHT(catcher->texts(), (QStringList{caption, "Error: Interrupted"}));
     QVERIFY(warns || !QFile::exists(path));
     QCOMPARE(window->windowTitle(), baseTitle);
 }
@@ -724,7 +733,7 @@ void MainCommandsTest::reportsWhileIdle()
         window->error_message(text);
     QTest::qWait(30);
 
-    QCOMPARE(catcher->texts(), box ? QStringList{text} : QStringList());
+    COMPARE_CAUGHT(catcher->texts(), box ? QStringList{text} : QStringList());
     QCOMPARE(status(), statusAfter);
     QCOMPARE(bool(window->worker->interrupt), interruptAfter);
     QCOMPARE(spin->value(), shown);
@@ -746,6 +755,7 @@ void MainCommandsTest::transportErrorsDoNotEndTheCommand()
     set("ChangesOnly", 1);
     set("InteractiveRefresh", 0);
     board->setFault(Stm32BoardEmulator::Fault::Silent);
+    setReplyTimeout(silenceTimeoutMs);
     window->progressBar->setValue(0);
 
     bool runningAtBox = false;
@@ -763,28 +773,88 @@ void MainCommandsTest::transportErrorsDoNotEndTheCommand()
     // and for the clearing of the autocalibration register; the worker's
     // final report says the register was not written.
     QStringList texts = catcher->texts();
-    QCOMPARE(texts.removeAll("Warning: Write_Byte error"), 1);
-    QCOMPARE(texts.size(), 3);
+    QVERIFY2(texts.removeAll("Warning: Write_Byte error") == 1, qPrintable(catcher->caught()));
+    QVERIFY2(texts.size() == 3, qPrintable(catcher->caught()));
     for (const QString &text : qAsConst(texts))
         QVERIFY2(text.startsWith("Error: "), qPrintable(text));
-    QVERIFY(texts.contains("Error: 1 of 1 registers not written"));
+    QVERIFY2(texts.contains("Error: 1 of 1 registers not written"), qPrintable(catcher->caught()));
     QVERIFY(runningAtBox);
     QVERIFY(!window->commandRunning());
     QVERIFY(!progressShown());
 
     // A transport text in the middle of a read: a box, and the read goes on.
     board->setFault(Stm32BoardEmulator::Fault::None);
+    setReplyTimeout(answerTimeoutMs);
     catcher->clear();
     const QByteArray regs = showablePattern(*map, 62);
     board->setRegisters(regs);
     QVERIFY(startSlowRead(38400));
     emit window->service->transport->send_message("Error: Can not connect");
-    QCOMPARE(catcher->texts(), QStringList{"Error: Can not connect"});
+    COMPARE_CAUGHT(catcher->texts(), QStringList{"Error: Can not connect"});
     QVERIFY(window->commandRunning());
     QVERIFY(progressShown());
     QVERIFY(finished());
     QCOMPARE(bytes(map->rd), regs);
     COMPARE_WIDGETS(regs, true);
+}
+
+// The worker's texts are translated; each routes as its English text does.
+void MainCommandsTest::workerReportsRouteInEitherLanguage_data()
+{
+    QTest::addColumn<QString>("catalogue");
+    QTest::addColumn<bool>("stopped");
+    QTest::addColumn<QString>("text");
+    const QString russian = ":/Translations/template_ru.qm";
+    QTest::newRow("English, board fails") << QString() << false << "Interface error 5 ";
+    QTest::newRow("Russian, board fails")
+        << russian << false << QString::fromUtf8("Ошибка подключения 5 ");
+    QTest::newRow("English, stopped") << QString() << true << "Error: Interrupted";
+    QTest::newRow("Russian, stopped") << russian << true << QString::fromUtf8("Error: Прервано");
+}
+
+void MainCommandsTest::workerReportsRouteInEitherLanguage()
+{
+    QFETCH(QString, catalogue);
+    QFETCH(bool, stopped);
+    QFETCH(QString, text);
+    QTranslator translator;
+    if (!catalogue.isEmpty()) {
+        QVERIFY(translator.load(catalogue));
+        QCoreApplication::installTranslator(&translator);
+    }
+    // The whole map, one register at a time, then a read-back.
+    set("ChangesOnly", 0);
+    set("WriteStyle", 0);
+    set("InteractiveRefresh", 1);
+    CommandSpies commands(window.get());
+    if (stopped) {
+        board->setPacing(2400);  // about 4 s for the whole map
+    } else {
+        board->setFault(Stm32BoardEmulator::Fault::Silent);
+        setReplyTimeout(silenceTimeoutMs);
+    }
+
+    window->on_action_GUIIC_triggered();
+    if (stopped) {
+        QVERIFY(QTest::qWaitFor([this] { return board->frames().size() >= 2; }));
+        window->on_action_GUIIC_triggered();
+        QCOMPARE(status(), busyText);
+    }
+    QVERIFY(finished());
+
+    // An error: shown in a box, the command ends without its completion
+    // steps (no progress 100, no read-back); a stop clears the request and
+    // the busy warning.
+    QVERIFY2(catcher->texts().contains(text), qPrintable(catcher->caught()));
+    QVERIFY(!progressShown());
+    QVERIFY(window->progressBar->value() < 100);
+    QCOMPARE(commands.total(), 1);
+    QCOMPARE(window->worker->command, 2);
+    if (stopped) {
+        COMPARE_CAUGHT(catcher->texts(), QStringList{text});
+        QVERIFY(!window->worker->interrupt);
+        QCOMPARE(status(), QString());
+    }
 }
 
 // A read that ends in an error leaves the action released, so that one
@@ -809,6 +879,7 @@ void MainCommandsTest::failedCommandReleasesReadAction()
     set("RepeatRead", repeat);
     set("AutoPause", 0);
     board->setFault(fault);
+    setReplyTimeout(silenceTimeoutMs);
     CommandSpies commands(window.get());
 
     readAction()->setChecked(true);
@@ -816,7 +887,7 @@ void MainCommandsTest::failedCommandReleasesReadAction()
     if (goesOn) {
         QTRY_VERIFY(commands.readChip.count() >= 2);
         QVERIFY(readAction()->isChecked());
-        QVERIFY(catcher->texts().contains("Error: Read transaction failed."));
+        QVERIFY2(catcher->texts().contains("Error: Read transaction failed."), qPrintable(catcher->caught()));
         readAction()->setChecked(false);
         window->on_action_ICGUI_triggered();
         QVERIFY(finished());
@@ -825,18 +896,19 @@ void MainCommandsTest::failedCommandReleasesReadAction()
         return;
     }
     QVERIFY(finished());
-    QVERIFY(catcher->texts().contains("Error: Read transaction failed."));
+    QVERIFY2(catcher->texts().contains("Error: Read transaction failed."), qPrintable(catcher->caught()));
     QVERIFY(!readAction()->isChecked());
     QTest::qWait(20);
     QCOMPARE(commands.readChip.count(), 1);
 
     // One press reads the board, which answers again.
     board->setFault(Stm32BoardEmulator::Fault::None);
+    setReplyTimeout(answerTimeoutMs);
     catcher->clear();
     readAction()->trigger();
     QVERIFY(finished());
     QCOMPARE(commands.readChip.count(), 2);
-    QCOMPARE(catcher->texts(), QStringList());
+    COMPARE_CAUGHT(catcher->texts(), QStringList());
 }
 
 // The title names a file only once it has loaded.
@@ -874,7 +946,7 @@ void MainCommandsTest::refusedLoadKeepsTheTitle()
         text.replace("%1", path);
     }
     QVERIFY(finished());
-    QVERIFY2(catcher->texts().contains(text), qPrintable(catcher->texts().join(" | ")));
+    QVERIFY2(catcher->texts().contains(text), qPrintable(catcher->caught()));
     QCOMPARE(window->windowTitle(), earlier);
     QVERIFY(map->wr == image);
 }
@@ -907,7 +979,7 @@ void MainCommandsTest::deviceStaysWhileACommandRuns()
 
     // The read goes on to its end on the same board.
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList());
+    COMPARE_CAUGHT(catcher->texts(), QStringList());
     QCOMPARE(bytes(map->rd), regs);
     QCOMPARE(window->service->transport, inUse);
     QCOMPARE(window->deviceCombo->currentText(), board->portPath());
@@ -943,7 +1015,7 @@ void MainCommandsTest::staleStopRequestIsForgotten()
         QVERIFY(read());
     }
     QVERIFY(finished());
-    QCOMPARE(catcher->texts(), QStringList());
+    COMPARE_CAUGHT(catcher->texts(), QStringList());
     QByteArray expected = regs;
     if (write)
         expected[lpfRegister] = 0;
@@ -1006,7 +1078,7 @@ void MainCommandsTest::closingStopsTheWorker()
     QTest::qWait(100);
     QCOMPARE(board->frames().size(), frames);
     // Nothing of it reaches the user once the window has closed.
-    QCOMPARE(catcher->texts(), QStringList());
+    COMPARE_CAUGHT(catcher->texts(), QStringList());
 }
 
 void MainCommandsTest::closingDuringASaveKeepsTheFileWhole_data()
@@ -1104,13 +1176,13 @@ void MainCommandsTest::functionKeys()
     QCOMPARE(commands.total(), fileLoads + defaultLoads);
     QVERIFY(!catcher->texts().contains("Save .hex"));
     if (fileLoads) {
-        QCOMPARE(catcher->texts(), QStringList{"Open .hex"});
+        COMPARE_CAUGHT(catcher->texts(), QStringList{"Open .hex"});
         QCOMPARE(window->windowTitle(), baseTitle + "  " + path);
         QCOMPARE(bytes(map->wr), regs);
     } else if (defaultLoads) {
         QCOMPARE(window->windowTitle(), baseTitle);
     } else {
-        QCOMPARE(catcher->texts(), QStringList());
+        COMPARE_CAUGHT(catcher->texts(), QStringList());
         QCOMPARE(window->windowTitle(), earlier);
     }
 }

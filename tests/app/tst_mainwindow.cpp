@@ -18,6 +18,7 @@
 #include "MainClass.h"
 #include "ModalCatcher.h"
 #include "RegMap.h"
+#include "ReplyTimeouts.h"
 #include "Stm32BoardEmulator.h"
 #include "TestMain.h"
 #include "mapshow.h"
@@ -27,7 +28,6 @@
 namespace {
 
 const QString missingDefault = "Error: default.hex file is not available.\nPlease, add any one.";
-
 void writeFile(const QString &name, const QByteArray &content)
 {
     QFile file(name);
@@ -106,7 +106,7 @@ void MainWindowTest::startsWithDefaultFile()
     ModalCatcher boxes;
     MainClass window;
     QTRY_VERIFY(!window.commandRunning());
-    QVERIFY(boxes.texts().isEmpty());
+    COMPARE_CAUGHT(boxes.texts(), QStringList());
     RegMap *map = chipMap(window);
     QCOMPARE(map->wr[0], quint8(0x80));
     QCOMPARE(map->cfg[78], quint8(0xE0));
@@ -264,7 +264,13 @@ void MainWindowTest::readoutScansChosenChannels()
     Stm32BoardEmulator board;
     board.setRegisterValue(9, 0x2A);
     board.setRegisterValue(10, 0x00);
+    // The chip reports channel 3 and holds other bits in register 5, while
+    // the selection widget still shows channel 1 from the start.
+    const quint8 otherBits = 0x06;
+    board.setRegisterValue(ChannelStatus::statusSelectRegister, 0x20 | otherBits);
     useEmulator(window, board);
+    auto *selection = window.findChild<QComboBox *>("KV_Ch_StNumSel_KV2260v2_42_2");
+    QCOMPARE(selection->currentIndex(), 0);
     window.findChild<QCheckBox *>("Auto_scan")->setChecked(autoScan);
     for (int k : boxes)
         window.findChild<QCheckBox *>(QString("Scan_%1").arg(k))->setChecked(true);
@@ -274,14 +280,15 @@ void MainWindowTest::readoutScansChosenChannels()
     window.on_action_ICGUI_triggered();
     QTRY_VERIFY(!window.commandRunning());
 
-    // After the full read: per channel, register 5 written with the
-    // channel selection, then registers 10 and 9 read.
+    // After the full read: per channel, register 5 written with that
+    // channel's selection and the other bits as read, then registers 10 and
+    // 9 read.
     QList<QByteArray> frames = board.frames();
     const int readFrames = frames.size() - 3 * channels.size();
     QVERIFY(readFrames > 0);
     frames = frames.mid(readFrames);
     for (int i = 0; i < channels.size(); ++i) {
-        const quint8 select = quint8(channels[i] << 4);
+        const quint8 select = quint8(channels[i] << 4 | otherBits);
         QCOMPARE(frames[3 * i], QByteArray::fromHex("150205") + QByteArray(1, char(select)));
         QCOMPARE(frames[3 * i + 1], QByteArray::fromHex("15028A00"));
         QCOMPARE(frames[3 * i + 2], QByteArray::fromHex("15028900"));
@@ -289,10 +296,13 @@ void MainWindowTest::readoutScansChosenChannels()
     const QStringList reading = {">", "10", "11.85", "0", "9.65", "0", "-1.04"};
     for (int channel = 1; channel <= 4; ++channel)
         QCOMPARE(cells(window, channel) == reading, channels.contains(channel - 1));
-    if (!channels.isEmpty())
-        QCOMPARE(window.findChild<QComboBox *>("KV_Ch_StNumSel_KV2260v2_42_2")->currentIndex(),
-                 channels.last());
-    QVERIFY(catcher.texts().isEmpty());
+    // Widget, image and chip end at the last channel scanned.
+    const int last = channels.isEmpty() ? 2 : channels.last();
+    const quint8 lastSelect = quint8(last << 4 | otherBits);
+    QCOMPARE(selection->currentIndex(), last);
+    QCOMPARE(chipMap(window)->wr[ChannelStatus::statusSelectRegister], lastSelect);
+    QCOMPARE(board.registerValue(ChannelStatus::statusSelectRegister), lastSelect);
+    COMPARE_CAUGHT(catcher.texts(), QStringList());
 }
 
 void MainWindowTest::readoutKeepsCellsOfFailedChannel()
@@ -304,19 +314,20 @@ void MainWindowTest::readoutKeepsCellsOfFailedChannel()
     catcher.clear();
     Stm32BoardEmulator board;
     useEmulator(window, board);
-    window.service->transport->replyTimeout = 50;
     for (int channel = 1; channel <= 4; ++channel)
         window.findChild<QLineEdit *>(QString("control_%1_1").arg(channel))->setText("old");
 
     // The board answers channel 1's three frames, then falls silent.
     board.setRegisterValue(9, 0x10);
     board.setFault(Stm32BoardEmulator::Fault::Silent, 3);
+    window.service->transport->replyTimeout = answerTimeoutMs;
     window.refreshChannel(0);
+    window.service->transport->replyTimeout = silenceTimeoutMs;
     window.refreshChannel(1);
     QCOMPARE(cells(window, 1).first(), QString("<"));
     QCOMPARE(cells(window, 2).first(), QString("old"));
     QVERIFY(!catcher.texts().isEmpty());
-    QVERIFY(catcher.texts().first().startsWith("Error: "));
+    QVERIFY2(catcher.texts().first().startsWith("Error: "), qPrintable(catcher.caught()));
 }
 
 // A board that falls silent right after the read: the readout of all four
@@ -329,16 +340,18 @@ void MainWindowTest::readoutStopsAtFirstFailure()
     catcher.clear();
     Stm32BoardEmulator board;
     useEmulator(window, board);
-    window.service->transport->replyTimeout = 50;
+    window.service->transport->replyTimeout = answerTimeoutMs;
     window.service->settings["ReadStyle"] = 2;
     window.findChild<QCheckBox *>("Auto_scan")->setChecked(false);
     window.ui->action_ICGUI->setChecked(true);
     window.on_action_ICGUI_triggered();
     QTRY_VERIFY(!window.commandRunning());
     const int readFrames = board.frames().size();
-    QVERIFY(catcher.texts().isEmpty());
+    COMPARE_CAUGHT(catcher.texts(), QStringList());
 
     board.clearFrames();
+    // The board answers the read and falls silent for the readout: the
+    // time-out stays the one for a board that answers.
     board.setFault(Stm32BoardEmulator::Fault::Silent, readFrames);
     window.findChild<QCheckBox *>("Auto_scan")->setChecked(true);
     for (int channel = 1; channel <= 4; ++channel)
@@ -348,7 +361,7 @@ void MainWindowTest::readoutStopsAtFirstFailure()
     QTRY_VERIFY(!window.commandRunning());
 
     QCOMPARE(board.frames().size(), readFrames + 1);
-    QCOMPARE(catcher.texts(), QStringList{"Error: waitForReadyRead"});
+    COMPARE_CAUGHT(catcher.texts(), QStringList{"Error: waitForReadyRead"});
     for (int channel = 1; channel <= 4; ++channel)
         QCOMPARE(cells(window, channel).first(), QString("old"));
 }
@@ -366,7 +379,7 @@ void MainWindowTest::readoutWithoutTransportDoesNothing()
     window.refreshChannel(2);
     QCOMPARE(window.findChild<QLineEdit *>("control_3_2")->text(), QString("old"));
     QCOMPARE(window.findChild<QComboBox *>("KV_Ch_StNumSel_KV2260v2_42_2")->currentIndex(), 2);
-    QVERIFY(catcher.texts().isEmpty());
+    COMPARE_CAUGHT(catcher.texts(), QStringList());
 }
 
 KV_TEST_MAIN(MainWindowTest)

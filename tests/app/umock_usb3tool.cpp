@@ -109,7 +109,7 @@ private slots:
         window->ui->action_ICGUI->setChecked(true);
         window->on_action_ICGUI_triggered();
         QVERIFY(finished());
-        QCOMPARE(catcher->texts(), QStringList());
+        COMPARE_CAUGHT(catcher->texts(), QStringList());
         QCOMPARE(bytes(map->rd), regs);
         QCOMPARE(board->requests().filter(QRegularExpression("^c0 b5")), readRequests());
     }
@@ -132,7 +132,7 @@ private slots:
         std::copy(regs.begin(), regs.end(), map->wr.begin());
         window->on_action_GUIIC_triggered();
         QVERIFY(finished());
-        QCOMPARE(catcher->texts(), QStringList());
+        COMPARE_CAUGHT(catcher->texts(), QStringList());
 
         QByteArray expected = regs;
         expected[lpfRegister] = 0;
@@ -150,8 +150,8 @@ private slots:
         window->ui->action_ICGUI->setChecked(true);
         window->on_action_ICGUI_triggered();
         QVERIFY(finished());
-        QVERIFY(catcher->texts().contains("Error: Can not connect"));
-        QVERIFY(catcher->texts().contains("Error: Read transaction failed."));
+        QVERIFY2(catcher->texts().contains("Error: Can not connect"), qPrintable(catcher->caught()));
+        QVERIFY2(catcher->texts().contains("Error: Read transaction failed."), qPrintable(catcher->caught()));
         QCOMPARE(bytes(map->rd), QByteArray(registerCount, '\0'));
     }
 };

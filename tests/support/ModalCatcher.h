@@ -17,6 +17,8 @@ public:
     // Texts of the dialogs closed so far, oldest first (a message box
     // contributes its text, any other dialog its window title).
     const QStringList &texts() const { return recorded; }
+    // The texts on one line, for the message of a failed check.
+    QString caught() const { return recorded.join(QStringLiteral(" | ")); }
     void clear() { recorded.clear(); }
 
     // Every file dialog that opens from now on gets `path` selected and is
@@ -37,3 +39,8 @@ private:
     QPointer<QFileDialog> answering;
     bool accepted = false;
 };
+
+// Compares texts caught with those expected as one text, a line each, so a
+// failed comparison shows every text caught, not only how many there were.
+#define COMPARE_CAUGHT(caught, expected) \
+    QCOMPARE(QStringList(caught).join('\n'), QStringList(expected).join('\n'))

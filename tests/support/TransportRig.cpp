@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "AtmelBoard.h"
+#include "ReplyTimeouts.h"
 #include "Stm32BoardEmulator.h"
 #include "UsbRecorder.h"
 #include "canal.h"
@@ -21,7 +22,7 @@ TransportRig::TransportRig(const Chip &chip) : board(chip.board), subject(chip.m
         subject->setUsbBackend(usb.get());
         subject->deviceName = "0105";
     }
-    subject->replyTimeout = 200;
+    subject->replyTimeout = answerTimeoutMs;
     messages.reset(new QSignalSpy(subject.get(), &canal::send_message));
 }
 

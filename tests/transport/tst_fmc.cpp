@@ -3,6 +3,7 @@
 
 #include "FmcBoardEmulator.h"
 #include "KV2260_fmc_API.h"
+#include "ReplyTimeouts.h"
 #include "TestMain.h"
 
 using Operation = std::function<bool(canal &)>;
@@ -49,7 +50,7 @@ private slots:
         transport.reset(new KV2260_fmc_API);
         transport->deviceName = board->portPath();
         transport->byteWait = 60;
-        transport->replyTimeout = 200;
+        transport->replyTimeout = answerTimeoutMs;
         messages.reset(new QSignalSpy(transport.get(), &canal::send_message));
     }
 
@@ -187,12 +188,15 @@ private slots:
         QFETCH(int, value);
         board->setRegisterValue(9, 0x99);
         board->setFault(FmcBoardEmulator::Fault(fault));
+        if (fault == int(FmcBoardEmulator::Fault::Silent))
+            transport->replyTimeout = silenceTimeoutMs;
         quint8 read = 0x12;
         QVERIFY(!transport->readRegister(0, 9, &read));
         QCOMPARE(int(read), value);
         QVERIFY(messages->isEmpty());
 
         board->setFault(FmcBoardEmulator::Fault::None);
+        transport->replyTimeout = answerTimeoutMs;
         QVERIFY(transport->readRegister(0, 9, &read));
         QCOMPARE(read, quint8(0x99));
     }
@@ -272,6 +276,8 @@ private slots:
         QFETCH(QByteArray, after);
         QFETCH(QString, text);
         board->setFault(FmcBoardEmulator::Fault(fault));
+        if (fault == int(FmcBoardEmulator::Fault::Silent))
+            transport->replyTimeout = silenceTimeoutMs;
         QByteArray packet = hex("01020304");
         quint8 *p = bytes(packet);
         QCOMPARE(transport->sendPacket(4, &p), ok);

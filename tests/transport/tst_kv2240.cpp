@@ -1,5 +1,6 @@
 #include "KV2240_atmel_API.h"
 #include "KV2240_stm32_API.h"
+#include "ReplyTimeouts.h"
 #include "TestMain.h"
 #include "TransportRig.h"
 
@@ -120,7 +121,7 @@ private slots:
         Rig(chip(board)).expectFrames(operation, expected);
     }
 
-    // Each Part's bounds: an empty text means accepted.
+    // Register and map limits of each board: an empty text means accepted.
     void bounds_data()
     {
         QTest::addColumn<QString>("board");
@@ -242,6 +243,7 @@ private slots:
     {
         Rig rig(chip("stm32"));
         rig.setFault(Rig::Fault::Silent);
+        rig.transport().replyTimeout = silenceTimeoutMs;
         quint8 value = 0;
         QVERIFY(!rig.transport().readRegister(0, 7, &value));
         QCOMPARE(value, quint8(0xAA));

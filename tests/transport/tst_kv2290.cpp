@@ -3,6 +3,7 @@
 #include "KV2290_stm32_API.h"
 #include "Kv2270BoardModel.h"
 #include "PtyBoardLink.h"
+#include "ReplyTimeouts.h"
 #include "TestMain.h"
 #include "TransportRig.h"
 
@@ -39,7 +40,7 @@ struct Kv2270Rig {
     Kv2270Rig()
     {
         transport.deviceName = link.portPath();
-        transport.replyTimeout = 200;
+        transport.replyTimeout = answerTimeoutMs;
     }
 };
 
@@ -245,7 +246,7 @@ private slots:
     {
         QFETCH(Operation, operation);
         Kv2270Rig rig;
-        rig.transport.replyTimeout = 50;
+        rig.transport.replyTimeout = silenceTimeoutMs;
         rig.link.setFault(PtyBoardLink::Fault::Silent);
         QVERIFY(!operation(rig.transport));
         QVERIFY(rig.messages.isEmpty());

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "KV2260_stm32_API.h"
+#include "ReplyTimeouts.h"
 #include "Stm32BoardEmulator.h"
 #include "TestMain.h"
 
@@ -84,7 +85,7 @@ private slots:
         board.reset(new Stm32BoardEmulator);
         transport.reset(new KV2260_stm32_API);
         transport->deviceName = board->portPath();
-        transport->replyTimeout = 200;
+        transport->replyTimeout = answerTimeoutMs;
         messages.reset(new QSignalSpy(transport.get(), &canal::send_message));
     }
 
@@ -297,12 +298,15 @@ private slots:
         QFETCH(QString, text);
         board->setRegisterValue(5, 0x42);
         board->setFault(Stm32BoardEmulator::Fault(fault));
+        if (fault == int(Stm32BoardEmulator::Fault::Silent))
+            transport->replyTimeout = silenceTimeoutMs;
         quint8 value = 0x99;
         QVERIFY(!transport->readRegister(0, 5, &value));
         QCOMPARE(value, quint8(0x99));
         QCOMPARE(texts(), QStringList{text});
 
         board->setFault(Stm32BoardEmulator::Fault::None);
+        transport->replyTimeout = answerTimeoutMs;
         QVERIFY(transport->readRegister(0, 5, &value));
         QCOMPARE(value, quint8(0x42));
     }

@@ -7,6 +7,7 @@
 #include "KV2260_fmc_API.h"
 #include "KV2260_stm32_API.h"
 #include "KV2210_atmel_API.h"
+#include "ReplyTimeouts.h"
 #include "TestMain.h"
 #include "UmockUsbBed.h"
 
@@ -51,7 +52,7 @@ private slots:
         device = &bed->addUsbDevice(1, 1, 5, 0x2976, 0x0003, board.get());
         transport.reset(new KV2260_atmel_API);
         transport->deviceName = "0105";
-        transport->replyTimeout = 100;
+        transport->replyTimeout = answerTimeoutMs;
         messages.reset(new QSignalSpy(transport.get(), &canal::send_message));
     }
 
@@ -132,7 +133,7 @@ private slots:
         board->board().setDialect(kv2210);
         KV2210_atmel_API sibling;
         sibling.deviceName = "0105";
-        sibling.replyTimeout = 100;
+        sibling.replyTimeout = answerTimeoutMs;
         quint8 value = 0x3A;
         QVERIFY(sibling.writeRegister(0, 5, &value));
         QCOMPARE(board->registerValue(5), quint8(0x3A));
@@ -150,6 +151,7 @@ private slots:
     void replyTimesOut()
     {
         board->setFault(AtmelBoard::Fault::Silent);
+        transport->replyTimeout = silenceTimeoutMs;
         quint8 value = 0x99;
         QElapsedTimer clock;
         clock.start();

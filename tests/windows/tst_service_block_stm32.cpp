@@ -12,6 +12,7 @@
 #include "KV2260_stm32_API.h"
 #include "ModalCatcher.h"
 #include "RegMap.h"
+#include "ReplyTimeouts.h"
 #include "Stm32BoardEmulator.h"
 #include "TestMain.h"
 #include "clerk.h"
@@ -102,7 +103,7 @@ void ServiceBlockStm32Test::init()
     board = std::make_unique<Stm32BoardEmulator>();
     transport = std::make_unique<KV2260_stm32_API>();
     transport->deviceName = board->portPath();
-    transport->replyTimeout = 50;
+    transport->replyTimeout = answerTimeoutMs;
     window = std::make_unique<service_block>();
     window->transport = transport.get();
     transportTexts.clear();
@@ -140,7 +141,7 @@ void ServiceBlockStm32Test::readRegister()
     ModalCatcher boxes;
     child<QPushButton>(*window, "ButtonReadRegister")->click();
 
-    QVERIFY(boxes.texts().isEmpty());
+    COMPARE_CAUGHT(boxes.texts(), QStringList());
     QCOMPARE(board->frames(), QList<QByteArray>{frame});
     QCOMPARE(child<QSpinBox>(*window, "SpinRegisterValue")->value(), value);
     QCOMPARE(boxesValue(*window), value);
@@ -157,7 +158,7 @@ void ServiceBlockStm32Test::writeRegister()
 
     ModalCatcher boxes;
     child<QPushButton>(*window, "ButtonWriteRegister")->click();
-    QVERIFY(boxes.texts().isEmpty());
+    COMPARE_CAUGHT(boxes.texts(), QStringList());
     QCOMPARE(board->frames(), QList<QByteArray>{hex("15027F5A")});
     QCOMPARE(board->registerValue(127), quint8(0x5A));
 
@@ -201,6 +202,8 @@ void ServiceBlockStm32Test::registerAccessFailures()
     QFETCH(QByteArray, frame);
     board->setRegisterValue(5, 0x77);
     board->setFault(fault);
+    if (fault == Fault::Silent)
+        transport->replyTimeout = silenceTimeoutMs;
     child<QSpinBox>(*window, "Setting_RegisterNumber")->setValue(5);
     child<QComboBox>(*window, "Setting_MapCounter")->setCurrentIndex(map);
     auto *value = child<QSpinBox>(*window, "SpinRegisterValue");
@@ -212,7 +215,7 @@ void ServiceBlockStm32Test::registerAccessFailures()
     // A read shows the byte as the failed transfer left it; a write the byte
     // it meant to write.
     const QString shown = button.contains("Read") ? "USB interface error 0" : "USB interface error 90";
-    QCOMPARE(boxes.texts(), QStringList{shown});
+    COMPARE_CAUGHT(boxes.texts(), QStringList{shown});
     QCOMPARE(transportTexts, QStringList{report});
     QCOMPARE(board->frames(), frame.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{frame});
     QCOMPARE(value->value(), 0x5A);
@@ -248,7 +251,7 @@ void ServiceBlockStm32Test::packetExchange()
 
     QCOMPARE(board->frames(), frame.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{frame});
     QCOMPARE(child<QLineEdit>(*window, "gonec_line_in")->text(), answer);
-    QVERIFY(boxes.texts().isEmpty());
+    COMPARE_CAUGHT(boxes.texts(), QStringList());
     QVERIFY(transportTexts.isEmpty());
     if (frame == hex("1502053C"))
         QCOMPARE(board->registerValue(5), quint8(0x3C));
@@ -275,6 +278,8 @@ void ServiceBlockStm32Test::packetExchangeFailures()
         registers.append(char(reg * 7 + 1));
     board->setRegisters(registers);
     board->setFault(fault);
+    if (fault == Fault::Silent)
+        transport->replyTimeout = silenceTimeoutMs;
     const QByteArray packet = longListRead(registers, false);
     child<QLineEdit>(*window, "gonec_line_out")->setText(spaced(packet));
 
@@ -282,7 +287,7 @@ void ServiceBlockStm32Test::packetExchangeFailures()
     child<QPushButton>(*window, "gonec")->click();
 
     QCOMPARE(board->frames(), QList<QByteArray>{packet});
-    QVERIFY(boxes.texts().isEmpty());
+    COMPARE_CAUGHT(boxes.texts(), QStringList());
     const QByteArray shown = report.isEmpty() ? longListRead(registers, true) : packet;
     QCOMPARE(child<QLineEdit>(*window, "gonec_line_in")->text(), spaced(shown));
     QCOMPARE(transportTexts, report.isEmpty() ? QStringList() : QStringList{report});
@@ -319,7 +324,7 @@ void ServiceBlockStm32Test::readWhileWorkerReads()
     thread.quit();
     thread.wait();
 
-    QVERIFY(boxes.texts().isEmpty());
+    COMPARE_CAUGHT(boxes.texts(), QStringList());
     QCOMPARE(child<QSpinBox>(*window, "SpinRegisterValue")->value(), 155);
     const QList<QByteArray> frames = board->frames();
     QCOMPARE(frames.size(), 10);

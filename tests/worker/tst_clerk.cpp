@@ -49,6 +49,8 @@ private slots:
     void writeInterruptedMidway();
     void readBackAfterWrite();
     void writeWithoutMapsEnds();
+    void failedLpfWriteEndsTheWrite_data();
+    void failedLpfWriteEndsTheWrite();
 
     void fileSectionsAsBlocks();
     void fileOneRegisterAtATime();
@@ -56,9 +58,13 @@ private slots:
     void fileWriteFailures();
     void fileInterruptedInPause();
 
+    void singleRegisterSlots_data();
     void singleRegisterSlots();
     void noTransport();
+    void outcomeBesideEveryText();
     void settingsNeverGainKeys();
+    void settingsTakenWhenTheCommandStarts();
+    void settingsChangedWhileTheWorkerThreadRuns();
 
 private:
     std::unique_ptr<WorkerRig> rig;
@@ -495,14 +501,94 @@ void ClerkTest::fileInterruptedInPause()
     QVERIFY(rig->board.calls.isEmpty());
 }
 
+// read or write, how the board fails -> the final text; a failed read
+// leaves "RegisterValue" as it was.
+void ClerkTest::singleRegisterSlots_data()
+{
+    QTest::addColumn<bool>("write");
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("read") << false << "" << "";
+    QTest::newRow("read refused") << false << "refused" << "Error: Reg5 read failed";
+    QTest::newRow("read unsupported") << false << "unsupported" << "Error: Reg5 read failed";
+    QTest::newRow("write") << true << "" << "";
+    QTest::newRow("write refused") << true << "refused" << "Error: Reg5 write failed";
+    QTest::newRow("write unsupported") << true << "unsupported" << "Error: Reg5 write failed";
+}
+
 void ClerkTest::singleRegisterSlots()
 {
+    QFETCH(bool, write);
+    QFETCH(QString, failure);
+    QFETCH(QString, text);
+    const canal::Operation op = write ? canal::WriteRegister : canal::ReadRegister;
+    if (failure == "refused")
+        rig->board.refused = op;
+    else if (failure == "unsupported")
+        rig->board.provided &= ~canal::Operations(op);
     rig->board.regs[5] = 0x6E;
     rig->set("RegisterNumber", 5);
-    rig->worker.ReadReg();
-    QCOMPARE(rig->settingsWindow.settings.value("RegisterValue"), 0x6E);
-    QCOMPARE(rig->progress(), (QList<int>{1, 50, 100}));
-    QCOMPARE(rig->texts(), QStringList{QString()});
+    rig->set("RegisterValue", 0x1A5);
+
+    if (write)
+        rig->worker.WriteReg();
+    else
+        rig->worker.ReadReg();
+
+    QCOMPARE(rig->texts(), QStringList{text});
+    QCOMPARE(rig->board.callsOf(op).size(), failure == "unsupported" ? 0 : 1);
+    const bool done = failure.isEmpty();
+    QCOMPARE(rig->progress().last() == 100, done);
+    if (write) {
+        QCOMPARE(int(rig->board.regs[5]), done ? 0xA5 : 0x6E);
+        QCOMPARE(rig->settingsWindow.settings.value("RegisterValue"), 0x1A5);
+    } else {
+        QCOMPARE(rig->settingsWindow.settings.value("RegisterValue"), done ? 0x6E : 0x1A5);
+    }
+}
+
+// The write of register 106 that closes every map is checked: when the
+// board does not take it the command ends with an error and reads nothing
+// back; registers that failed before keep their own report.
+void ClerkTest::failedLpfWriteEndsTheWrite_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("failAtCall");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("block, then register 106 refused") << 1 << 2 << "Error: Reg106 write failed";
+    QTest::newRow("one at a time, then register 106 refused")
+        << 0 << 3 << "Error: Reg106 write failed";
+    QTest::newRow("a register and register 106 refused")
+        << 0 << -1 << "Error: 1 of 2 registers not written";
+}
+
+void ClerkTest::failedLpfWriteEndsTheWrite()
+{
+    QFETCH(int, style);
+    QFETCH(int, failAtCall);
+    QFETCH(QString, text);
+    rig->map.wr[10] = 1;
+    rig->map.wr[20] = 2;
+    rig->map.wr[106] = 0x5A;
+    rig->map.rd[106] = 0x5A;
+    rig->set("ChangesOnly", 1);
+    rig->set("WriteStyle", style);
+    rig->set("InteractiveRefresh", 1);
+    rig->board.onCall = [&](const FakeBoard::Call &call) {
+        const int number = rig->board.calls.size();
+        const bool lpf = call.op == canal::WriteRegister && call.first == 106;
+        if (number == failAtCall || (failAtCall < 0 && (number == 1 || lpf)))
+            rig->board.failAtCall = number;
+    };
+
+    rig->worker.GUIIC();
+
+    QCOMPARE(rig->texts().last(), text);
+    QCOMPARE(rig->texts().count(text), 1);
+    QCOMPARE(rig->board.calls.last().first, 106);
+    QVERIFY(rig->board.callsOf(canal::ReadRegisterAutoInc).isEmpty());
+    QVERIFY(!rig->progress().contains(45));
+    QCOMPARE(rig->worker.command, 0);
 }
 
 void ClerkTest::noTransport()
@@ -516,6 +602,49 @@ void ClerkTest::noTransport()
     }
 }
 
+// Each text comes with what it means, so the main window need not read it:
+// an end stopped on request, a failure, a notice that is an error, a plain
+// notice, a success.
+void ClerkTest::outcomeBesideEveryText()
+{
+    using Outcome = clerk::Outcome;
+    QList<Outcome> outcomes;
+    connect(&rig->worker, &clerk::outcome, this, [&](Outcome kind) { outcomes << kind; });
+    const auto run = [&](const char *slot) {
+        outcomes.clear();
+        rig->textSpy.clear();
+        QMetaObject::invokeMethod(&rig->worker, slot, Qt::DirectConnection);
+        QCOMPARE(outcomes.size(), rig->texts().size());
+    };
+    rig->set("ReadStyle", 0);
+    rig->set("InteractiveRefresh", 0);
+    rig->useFile("in.hex", ";KV2260.2\nReg1\t11\n");
+
+    rig->worker.interrupt = true;
+    for (const char *slot : {"ICGUI", "GUIIC", "FILEGUI", "FILEIC"}) {
+        run(slot);
+        QCOMPARE(outcomes, QList<Outcome>{Outcome::Interrupted});
+    }
+    rig->worker.interrupt = false;
+
+    rig->board.failAtCall = 1;
+    run("ICGUI");
+    QCOMPARE(outcomes, QList<Outcome>{Outcome::Error});
+
+    rig->map.wr[10] = 1;
+    rig->set("ChangesOnly", 1);
+    rig->set("WriteStyle", 0);
+    rig->board.calls.clear();
+    run("GUIIC");
+    QCOMPARE(rig->texts(), (QStringList{"Warning: Write_Byte error", "Error: 1 of 1 registers not written"}));
+    QCOMPARE(outcomes, (QList<Outcome>{Outcome::Error, Outcome::Error}));
+
+    rig->set("WriteStyle", 3);
+    run("GUIIC");
+    QCOMPARE(outcomes, (QList<Outcome>{Outcome::Completion, Outcome::Completion}));
+    QCOMPARE(rig->texts().last(), QString());
+}
+
 void ClerkTest::settingsNeverGainKeys()
 {
     const QStringList keys = rig->settingsWindow.settings.keys();
@@ -527,6 +656,70 @@ void ClerkTest::settingsNeverGainKeys()
     QStringList expected = keys;
     expected.removeOne("separateWrite");
     QCOMPARE(rig->settingsWindow.settings.keys(), expected);
+}
+
+// A setting changed while a command runs (the user ticks a box) changes
+// nothing of it, except the pause before a read-back, which is read afresh.
+void ClerkTest::settingsTakenWhenTheCommandStarts()
+{
+    rig->map.wr[8] = 0x42;
+    rig->set("ChangesOnly", 1);
+    rig->set("WriteStyle", 0);
+    rig->set("InteractiveRefresh", 1);
+    rig->set("ReadStyle", 2);
+    rig->set("writePause", 100000);
+    rig->board.onCall = [&](const FakeBoard::Call &) {
+        rig->set("ChangesOnly", 0);
+        rig->set("WriteStyle", 1);
+        rig->set("InteractiveRefresh", 0);
+        rig->set("ReadStyle", 0);
+        rig->set("writePause", 0);
+    };
+
+    rig->worker.GUIIC();
+
+    QCOMPARE(rig->texts(), QStringList{QString()});
+    QCOMPARE(opsOf(rig->board),
+             (QList<Op>{canal::WriteRegister, canal::WriteRegister, canal::ReadRegisterAutoInc}));
+    QCOMPARE(rig->worker.command, 1);
+}
+
+// The worker in its own thread while the GUI thread changes the settings:
+// the worker reads only its copy, and what it stores arrives through the
+// GUI thread with its final report.
+void ClerkTest::settingsChangedWhileTheWorkerThreadRuns()
+{
+    QThread thread;
+    rig->worker.moveToThread(&thread);
+    QStringList results;
+    connect(&rig->worker, &clerk::error_mess, this, [&](const QString &t) { results << t; },
+            Qt::QueuedConnection);
+    thread.start();
+    // The write sends the whole map or nothing, as the toggles fall: either
+    // way register 9 holds the same afterwards.
+    rig->board.regs[9] = 0x3C;
+    rig->map.wr[9] = 0x3C;
+    rig->set("RegisterNumber", 9);
+    rig->set("writePause", 5);
+    rig->set("InteractiveRefresh", 1);
+    int toggles = 0;
+    QTimer toggling;
+    connect(&toggling, &QTimer::timeout, this, [&] {
+        ++toggles;
+        rig->set("ChangesOnly", toggles % 2);
+        rig->set("Toggled", toggles);
+    });
+    toggling.start(0);
+    rig->worker.filePath = "out.hex";
+    for (const char *slot : {"GUIIC", "ReadReg", "ICGUI", "GUIFILE"})
+        QMetaObject::invokeMethod(&rig->worker, slot, Qt::QueuedConnection);
+    QTRY_COMPARE(results.size(), 4);
+    toggling.stop();
+    thread.quit();
+    thread.wait();
+    QCOMPARE(results, (QStringList{QString(), QString(), QString(), QString()}));
+    QCOMPARE(rig->settingsWindow.settings.value("RegisterValue"), 0x3C);
+    QVERIFY(toggles > 0);
 }
 
 KV_TEST_MAIN(ClerkTest)
