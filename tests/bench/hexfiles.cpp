@@ -1,9 +1,17 @@
 // Register file speed: loading a whole 128-register file into the GUI maps,
-// and saving the maps with a comment for every register.
+// and saving the maps with a comment for every register. The save with
+// comments is also measured at two numbers of fields on one panel and
+// printed as the cost per field of the larger against the smaller: a cost
+// that grows with the fields around each one shows as a ratio well above 1.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QSpinBox>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
 
 #include "TestMain.h"
 #include "WorkerRig.h"
@@ -15,6 +23,12 @@ class HexFilesBench : public QObject
 private slots:
     void loadWholeFile();
     void saveWithComments();
+    void saveWithCommentsPerField();
+
+private:
+    // Milliseconds of one save with comments of `fieldCount` one-bit fields,
+    // each with its caption, all on one panel: the median of several saves.
+    static double commentedSaveMs(int fieldCount);
 };
 
 void HexFilesBench::loadWholeFile()
@@ -64,6 +78,60 @@ void HexFilesBench::saveWithComments()
     }
     QCOMPARE(rig.texts().last(), QString());
     qDeleteAll(rig.map.fields);
+}
+
+void HexFilesBench::saveWithCommentsPerField()
+{
+    const int few = 128;
+    const int many = 1024;
+    const double fewMs = commentedSaveMs(few);
+    const double manyMs = commentedSaveMs(many);
+    QVERIFY(fewMs > 0 && manyMs > 0);
+    std::printf("save with comments: %d fields %.2f ms, %d fields %.2f ms; cost per field "
+                "at %d against %d: ratio %.2f (1 when linear in the fields)\n",
+                few, fewMs, many, manyMs, many, few, (manyMs / many) / (fewMs / few));
+    std::fflush(stdout);
+}
+
+double HexFilesBench::commentedSaveMs(int fieldCount)
+{
+    WorkerRig rig;
+    QWidget panel;
+    std::vector<std::unique_ptr<part>> records;
+    for (int bit = 0; bit < fieldCount; ++bit) {
+        const QString field = QStringLiteral("F%1").arg(bit);
+        const QString name = QStringLiteral("KV_%1_KV2260v2_%2_1").arg(field).arg(bit);
+        QWidget *widget = nullptr;
+        if (bit % 3 == 0)
+            widget = new QCheckBox(QStringLiteral("Enable %1").arg(bit), &panel);
+        else if (bit % 3 == 1)
+            widget = new QComboBox(&panel);
+        else
+            widget = new QSpinBox(&panel);
+        widget->setObjectName(name);
+        (new QLabel(QStringLiteral("Caption %1").arg(bit), &panel))
+            ->setObjectName(field + QStringLiteral("LabelG"));
+        records.emplace_back(mapshow::ParseObjName(name));
+        records.back()->widget = widget;
+        rig.map.fields.insert(records.back()->name, records.back().get());
+    }
+    rig.map.wr = patternImage(128, 3);
+    rig.set("ChangesOnly", 0);
+    rig.set("HexComment", 1);
+    rig.worker.filePath = "commented.hex";
+
+    std::vector<double> times;
+    QElapsedTimer clock;
+    for (int round = 0; round < 7; ++round) {
+        clock.start();
+        rig.worker.GUIFILE();
+        times.push_back(clock.nsecsElapsed() / 1e6);
+        if (rig.texts().last() != QString())
+            return -1;
+    }
+    rig.map.fields.clear();
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 KV_TEST_MAIN(HexFilesBench)
