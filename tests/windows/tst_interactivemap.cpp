@@ -40,6 +40,7 @@ struct Bench {
     {
         tableView.setModel(table);
         map.view = &tableView;
+        map.listener = table;
         for (const QString &name : names) {
             records.emplace_back(mapshow::ParseObjName(name));
             records.back()->widget = new QCheckBox(&forms);
