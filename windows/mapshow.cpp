@@ -166,7 +166,9 @@ std::vector<unsigned> parseNumberList(const QString &text)
 
 part *mapshow::ParseObjName(QString OName)
 {
-    if (OName.isEmpty())
+    // Most objects of the forms are no fields: their names are rejected
+    // before they are split.
+    if (!OName.startsWith(QLatin1String("KV_")))
         return nullptr;
     QStringList parts = OName.split('_', Qt::KeepEmptyParts, Qt::CaseSensitive);
     if (parts.first() != QLatin1String("KV"))
