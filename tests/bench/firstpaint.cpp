@@ -1,13 +1,20 @@
-// Start-up: the time from an application set up as `main` sets it up to the
-// first paint of the main window, beside its reference measured in the same
-// run: the same forms (the thirteen panels, the main form and the secondary
-// windows) built alone and the main form shown. Every measure runs in a
-// fresh process, alternating between the two; the medians and their ratio
-// are printed.
+// Start-up: when the main window is first painted, beside its reference
+// measured in the same run: the same forms (the thirteen panels, the main
+// form and the secondary windows) built alone and the main form shown. Both
+// set the application up as `main` does. Every measure runs in a fresh
+// process, the tool and the reference one right after the other. Printed
+// are the medians of the times and the median of the ratios of each such
+// pair (a busy spell of the machine then hits both sides of a ratio alike),
+// counted from the start of `main` and, stricter, from the moment the
+// application is set up (leaving out what both spend on it). A third kind
+// of process, the forms with the device search the tool's constructor runs,
+// shows what of the difference that search takes alone.
 //
 //   bench_firstpaint            runs both kinds of child and prints
 //   bench_firstpaint --tool     one start of the tool, prints milliseconds
+//                               from main and from the set-up
 //   bench_firstpaint --forms    one start of the forms alone
+//   bench_firstpaint --search   one start of the forms with the device search
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -36,6 +43,7 @@
 #include "GrThynB.h"
 #include "MainClass.h"
 #include "TempWorkDir.h"
+#include "canal.h"
 #include "grAOK.h"
 #include "grLostW.h"
 #include "grSPL.h"
@@ -47,14 +55,21 @@
 
 namespace {
 
-const int rounds = 15;
+const int rounds = 25;
+
+// Where a child's measures start.
+struct Start
+{
+    QElapsedTimer sinceMain;
+    QElapsedTimer sinceSetUp;
+};
 
 // A one-pixel child on top of the main window: it is painted last of the
 // window's first paint, and reports when that paint is done.
 class PaintProbe : public QWidget
 {
 public:
-    PaintProbe(QWidget *window, const QElapsedTimer &clock) : QWidget(window), clock(clock)
+    PaintProbe(QWidget *window, const Start &start) : QWidget(window), start(start)
     {
         setGeometry(0, 0, 1, 1);
         raise();
@@ -67,13 +82,14 @@ protected:
         if (reported)
             return;
         reported = true;
-        std::printf("%.3f\n", clock.nsecsElapsed() / 1e6);
+        std::printf("%.3f %.3f\n", start.sinceMain.nsecsElapsed() / 1e6,
+                    start.sinceSetUp.nsecsElapsed() / 1e6);
         std::fflush(stdout);
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     }
 
 private:
-    const QElapsedTimer &clock;
+    const Start &start;
     bool reported = false;
 };
 
@@ -86,17 +102,17 @@ void setUpAsMain(QApplication &app, QTranslator &english)
     app.installTranslator(&english);
 }
 
-int runTool(QApplication &app, const QElapsedTimer &clock)
+int runTool(QApplication &app, const Start &start)
 {
     MainClass window;
-    PaintProbe probe(&window, clock);
+    PaintProbe probe(&window, start);
     window.show();
     return app.exec();
 }
 
 // The same forms without binding, register maps, worker, device search or
-// default load.
-int runFormsAlone(QApplication &app, const QElapsedTimer &clock)
+// default load; with `search`, the device search is run as well.
+int runFormsAlone(QApplication &app, const Start &start, bool search)
 {
     std::vector<std::unique_ptr<QWidget>> windows;
     windows.emplace_back(new grAOK(nullptr));
@@ -119,19 +135,23 @@ int runFormsAlone(QApplication &app, const QElapsedTimer &clock)
     windows.emplace_back(new help_block(nullptr));
     windows.emplace_back(new mapshow(nullptr));
     windows.emplace_back(new interactiveMap(nullptr, nullptr));
-    PaintProbe probe(&window, clock);
+    if (search)
+        canal().deviceList();
+    PaintProbe probe(&window, start);
     window.show();
     return app.exec();
 }
 
-int runChild(int argc, char **argv, bool tool)
+enum Kind { Tool, Forms, FormsWithSearch, Kinds };
+const char *const kindArguments[Kinds] = {"--tool", "--forms", "--search"};
+
+int runChild(int argc, char **argv, Kind kind, Start &start)
 {
     QApplication app(argc, argv);
     QTranslator english;
     setUpAsMain(app, english);
-    QElapsedTimer clock;
-    clock.start();
-    return tool ? runTool(app, clock) : runFormsAlone(app, clock);
+    start.sinceSetUp.start();
+    return kind == Tool ? runTool(app, start) : runFormsAlone(app, start, kind == FormsWithSearch);
 }
 
 void writeDefaultFile()
@@ -144,23 +164,47 @@ void writeDefaultFile()
         file.write(QString("Reg%1\t%2\n").arg(reg).arg((reg * 37) & 0xFF, 2, 16, QChar('0')).toLatin1());
 }
 
-double timeChild(const QString &program, const char *mode)
+struct Times
+{
+    double sinceMain = -1;
+    double sinceSetUp = -1;
+};
+
+Times timeChild(const QString &program, const char *mode)
 {
     QProcess child;
     child.setStandardErrorFile(QProcess::nullDevice());
     child.start(program, {QString::fromLatin1(mode)});
     if (!child.waitForFinished(60000) || child.exitStatus() != QProcess::NormalExit
         || child.exitCode() != 0)
-        return -1;
-    bool ok = false;
-    const double ms = QString::fromLatin1(child.readAllStandardOutput()).trimmed().toDouble(&ok);
-    return ok ? ms : -1;
+        return Times();
+    const QStringList numbers =
+        QString::fromLatin1(child.readAllStandardOutput()).simplified().split(' ');
+    if (numbers.size() != 2)
+        return Times();
+    return {numbers[0].toDouble(), numbers[1].toDouble()};
 }
 
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+// Medians of the times of two kinds and the median of the ratios of the
+// times measured one right after the other.
+void report(const char *what, const char *names, const std::vector<Times> &measured,
+            const std::vector<Times> &reference, double Times::*measure)
+{
+    std::vector<double> measuredMs, referenceMs, ratios;
+    for (size_t i = 0; i < measured.size(); ++i) {
+        measuredMs.push_back(measured[i].*measure);
+        referenceMs.push_back(reference[i].*measure);
+        ratios.push_back(measured[i].*measure / (reference[i].*measure));
+    }
+    std::printf("%s, %s: %.1f ms against %.1f ms (medians); ratio %.2f (median of the ratios "
+                "of neighbouring runs)\n",
+                what, names, median(measuredMs), median(referenceMs), median(ratios));
 }
 
 int runParent(int argc, char **argv)
@@ -171,25 +215,27 @@ int runParent(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const QString self = QCoreApplication::applicationFilePath();
-    std::vector<double> tool, forms;
+    std::vector<Times> times[Kinds];
     for (int round = 0; round < rounds; ++round) {
-        // Alternating, so a busy spell of the machine hits both alike.
-        const bool toolFirst = round % 2 == 0;
-        for (int i = 0; i < 2; ++i) {
-            const bool isTool = (i == 0) == toolFirst;
-            const double ms = timeChild(self, isTool ? "--tool" : "--forms");
-            if (ms < 0) {
+        // Each kind goes first in turn, so none always meets another's
+        // leftovers in the machine's caches.
+        for (int i = 0; i < Kinds; ++i) {
+            const Kind kind = Kind((round + i) % Kinds);
+            const Times child = timeChild(self, kindArguments[kind]);
+            if (child.sinceMain <= 0 || child.sinceSetUp <= 0) {
                 std::fprintf(stderr, "a child failed\n");
                 return 1;
             }
-            (isTool ? tool : forms).push_back(ms);
+            times[kind].push_back(child);
         }
     }
-    const double t = median(tool);
-    const double f = median(forms);
-    std::printf("first paint: tool %.1f ms, forms alone %.1f ms, ratio %.2f (medians of %d "
-                "fresh processes each)\n",
-                t, f, t / f, rounds);
+    report("first paint from main", "tool against forms alone", times[Tool], times[Forms],
+           &Times::sinceMain);
+    report("first paint from the set-up", "tool against forms alone", times[Tool], times[Forms],
+           &Times::sinceSetUp);
+    report("first paint from the set-up", "forms with the device search against forms alone",
+           times[FormsWithSearch], times[Forms], &Times::sinceSetUp);
+    std::printf("(%d fresh processes of each kind)\n", rounds);
     return 0;
 }
 
@@ -197,9 +243,10 @@ int runParent(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], "--tool") == 0)
-        return runChild(argc, argv, true);
-    if (argc > 1 && std::strcmp(argv[1], "--forms") == 0)
-        return runChild(argc, argv, false);
+    Start start;
+    start.sinceMain.start();
+    for (int kind = 0; kind < Kinds; ++kind)
+        if (argc > 1 && std::strcmp(argv[1], kindArguments[kind]) == 0)
+            return runChild(argc, argv, Kind(kind), start);
     return runParent(argc, argv);
 }
