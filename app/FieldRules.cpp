@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QVector>
 #include <QWidget>
 #include <algorithm>
@@ -42,13 +43,23 @@ QString channelField(const char *pattern, int channel)
     return QString::fromLatin1(pattern).arg(channel);
 }
 
-// A text longer than its display shows from its start, not its end.
+// A text longer than its display shows from its start, not its end. A
+// display that shows the text already is not laid out again.
 void setText(QLineEdit *display, const QString &text)
 {
     if (!display)
         return;
-    display->setText(text);
-    display->setCursorPosition(0);
+    if (display->text() != text)
+        display->setText(text);
+    if (display->cursorPosition() != 0)
+        display->setCursorPosition(0);
+}
+
+// Setting a style sheet polishes the widget anew: only a new one is set.
+void setStyleSheet(QWidget *widget, const QString &sheet)
+{
+    if (widget->styleSheet() != sheet)
+        widget->setStyleSheet(sheet);
 }
 
 void setEnabled(QWidget *widget, bool enabled)
@@ -101,6 +112,9 @@ struct FieldRules::Rule
     QVector<QStringList> triggers;
     int channel;
     void (FieldRules::*run)(const QString &field, int value, int channel);
+    // Whether what the rule shows depends on the field that fired it (its
+    // name or its value), or only on the fields it reads itself.
+    enum Outputs { PerTrigger, Shared } outputs = PerTrigger;
 
     bool firesFor(const QString &field) const
     {
@@ -128,9 +142,9 @@ const std::vector<FieldRules::Rule> &FieldRules::rules()
             {{{"SVLI_KV2260v2"}}, 0, &FieldRules::showSupplyLevel},
             {{{"TS_code_KV2260v2"}}, 0, &FieldRules::showTemperature},
             {{{"CLK_Source_KV2260v2"}}, 0, &FieldRules::enableTcxoDivider},
-            {each(clockOutputFields), 0, &FieldRules::setClockVoltageItems},
+            {each(clockOutputFields), 0, &FieldRules::setClockVoltageItems, Rule::Shared},
             {each(clockOutputFields + QStringList{"SVLI_KV2260v2"}), 0,
-             &FieldRules::setClockLevelItems},
+             &FieldRules::setClockLevelItems, Rule::Shared},
             {{{"CLK_OT_KV2260v2"}}, 0, &FieldRules::enableClockOutputs},
             {{{"LO_Source"}}, 0, &FieldRules::setBandItems},
             {{{"LPF_code", "_reg"}}, 0, &FieldRules::showPassband},
@@ -144,9 +158,9 @@ const std::vector<FieldRules::Rule> &FieldRules::rules()
             const QString agc = channelField("IFA%1_AGC_MD_KV2260v2", n);
             chip.push_back({each({type}), n, &FieldRules::enableOutputType});
             chip.push_back({each({channelField("IFA%1_Gain_KV2260v2", n), type, agc}), n,
-                            &FieldRules::showIfGain});
+                            &FieldRules::showIfGain, Rule::Shared});
             chip.push_back({each({channelField("IFA%1_ManGC_KV2260v2", n), agc}), n,
-                            &FieldRules::showIfManualGain});
+                            &FieldRules::showIfManualGain, Rule::Shared});
         }
         return chip;
     }();
@@ -162,7 +176,14 @@ FieldRules::FieldRules(RegMap *map, const QMap<QString, part *> *displays, QWidg
 template <typename W>
 W *FieldRules::formWidget(const char *objectName) const
 {
-    return mainForm ? mainForm->findChild<W *>(QString::fromLatin1(objectName)) : nullptr;
+    // The form is searched once for each widget; one it lacks is searched
+    // for again at the next run.
+    QPointer<QWidget> &known = formWidgets[objectName];
+    if (auto *widget = qobject_cast<W *>(known.data()))
+        return widget;
+    W *widget = mainForm ? mainForm->findChild<W *>(QString::fromLatin1(objectName)) : nullptr;
+    known = widget;
+    return widget;
 }
 
 void FieldRules::apply(const QString &field, int value)
@@ -176,12 +197,17 @@ void FieldRules::applyAll()
 {
     if (!map)
         return;
-    // The field table is complete once the binding ran: match it once.
+    // The field table is complete once the binding ran: match it once. A
+    // rule whose outputs do not depend on the field that fires it runs once,
+    // however many of its triggers there are.
     if (firing.empty())
         for (const Rule &rule : rules())
             for (auto it = map->fields.cbegin(); it != map->fields.cend(); ++it)
-                if (rule.firesFor(it.key()))
+                if (rule.firesFor(it.key())) {
                     firing.push_back({&rule, it.key()});
+                    if (rule.outputs == Rule::Shared)
+                        break;
+                }
     for (const auto &[rule, field] : firing)
         (this->*rule->run)(field, fieldValue(field), rule->channel);
     for (int channel = 1; channel <= 4; ++channel)
@@ -335,7 +361,7 @@ void FieldRules::showDividerBand(const QString &, int value, int)
     auto *band = formWidget<QLineEdit>(dividerDisplayName);
     if (!band)
         return;
-    band->setStyleSheet(dividerBandStyle(value));
+    setStyleSheet(band, dividerBandStyle(value));
     setText(band, dividerBandText(value));
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 #include <QMap>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -120,5 +122,8 @@ private:
     const QMap<QString, part *> *displays;
     QWidget *mainForm;
     Report report;
+    // What applyAll runs: each rule with the fields it runs for.
     std::vector<std::pair<const Rule *, QString>> firing;
+    // The main form's widgets the rules address by object name, found once.
+    mutable std::map<const char *, QPointer<QWidget>> formWidgets;
 };

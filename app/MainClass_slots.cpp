@@ -261,8 +261,9 @@ void MainClass::completeCommand()
     if (code == 1 || code == 5) {
         if (code == 1)
             readChannelStatus();
+        // The widgets and tables ask to be repainted; Qt paints them once
+        // when the event loop is back.
         refreshWidgetsFromMaps();
-        repaint();
         continueRepeatedRead(true, &MainClass::on_action_ICGUI_triggered);
     }
     // A read or load has just run every rule from the new image.

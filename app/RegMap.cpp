@@ -9,9 +9,6 @@
 #include <QPixmap>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTableView>
-
-#include "RegTableModel.h"
 
 namespace {
 
@@ -27,10 +24,19 @@ WidgetKind kindOf(const QWidget *widget)
         {"qdoublespinbox", WidgetKind::DoubleSpin}, {"qlabel", WidgetKind::Label},
         {"qlineedit", WidgetKind::LineEdit},
     };
+    // The name of a class is read once, when its first widget is bound;
+    // its later widgets are known by their meta-object.
+    static thread_local QHash<const QMetaObject *, WidgetKind> known;
     if (!widget)
         return WidgetKind::Other;
-    return kinds.value(QString::fromLatin1(widget->metaObject()->className()).toLower(),
-                       WidgetKind::Other);
+    const QMetaObject *meta = widget->metaObject();
+    const auto found = known.constFind(meta);
+    if (found != known.cend())
+        return found.value();
+    const WidgetKind kind =
+        kinds.value(QString::fromLatin1(meta->className()).toLower(), WidgetKind::Other);
+    known.insert(meta, kind);
+    return kind;
 }
 
 // Every bit of a field, least significant first: pieces from the last to the
@@ -65,10 +71,14 @@ void showLamp(QLabel *label, const part &field, quint32 value)
         label->setText(QString::number(value));
         return;
     }
-    const char *image = !label->isEnabled() ? ":/Bulb-disabled.png"
-                        : value ? ":/Bulb-good.png"
-                                : ":/Bulb-bad.png";
-    label->setPixmap(QPixmap(image));
+    // Loaded once: every lamp of the forms shows one of these three.
+    static const QPixmap good(":/Bulb-good.png");
+    static const QPixmap bad(":/Bulb-bad.png");
+    static const QPixmap disabled(":/Bulb-disabled.png");
+    const QPixmap &image = !label->isEnabled() ? disabled : value ? good : bad;
+    // A lamp already showing its image is not drawn again.
+    if (label->pixmap(Qt::ReturnByValue).cacheKey() != image.cacheKey())
+        label->setPixmap(image);
 }
 
 } // namespace
@@ -135,9 +145,14 @@ bool RegMap::testRange(int first, int width) const
 int RegMap::getWidgetValue(const QString &fieldName)
 {
     const part *field = fields.value(fieldName);
-    if (!field || !field->widget)
+    return field ? widgetValue(*field) : 0;
+}
+
+int RegMap::widgetValue(const part &field)
+{
+    QWidget *widget = field.widget;
+    if (!widget)
         return 0;
-    QWidget *widget = field->widget;
     int value = 0;
     switch (kindOf(widget)) {
     case WidgetKind::Button:
@@ -147,7 +162,7 @@ int RegMap::getWidgetValue(const QString &fieldName)
         value = static_cast<QComboBox *>(widget)->currentIndex();
         break;
     case WidgetKind::Spin:
-        value = readSpinBox(static_cast<QSpinBox *>(widget), field->width);
+        value = readSpinBox(static_cast<QSpinBox *>(widget), field.width);
         break;
     case WidgetKind::DoubleSpin:
         value = int(static_cast<QDoubleSpinBox *>(widget)->value());
@@ -155,7 +170,7 @@ int RegMap::getWidgetValue(const QString &fieldName)
     default:
         break;
     }
-    if (field->inverted)
+    if (field.inverted)
         value = value == 0 ? 1 : 0;
     return value;
 }
@@ -165,7 +180,7 @@ int RegMap::storeWidgetValue(const QString &fieldName)
     const part *field = fields.value(fieldName);
     if (!field)
         return 0;
-    const int value = getWidgetValue(fieldName);
+    const int value = widgetValue(*field);
     quint32 rest = quint32(value);
     forEachBitLsbFirst(*field, [&](quint64 bit) {
         const int wanted = int(rest & 1);
@@ -182,25 +197,28 @@ void RegMap::setWidgetsSilently(const RegImage &image)
 {
     const bool held = repaintsHeld;
     repaintsHeld = true;
-    for (auto field = fields.cbegin(); field != fields.cend(); ++field) {
-        const QSignalBlocker silence(field.value()->widget);
-        setWidgetValue(field.key(), image);
+    for (const part *field : qAsConst(fields)) {
+        const QSignalBlocker silence(field->widget);
+        showInWidget(*field, image);
     }
     repaintsHeld = held;
 }
 
 void RegMap::setWidgetValue(const QString &fieldName, const RegImage &image)
 {
-    const part *field = fields.value(fieldName);
-    if (!field)
-        return;
-    forEachBitLsbFirst(*field, [&](quint64 bit) {
+    if (const part *field = fields.value(fieldName))
+        showInWidget(*field, image);
+}
+
+void RegMap::showInWidget(const part &field, const RegImage &image)
+{
+    forEachBitLsbFirst(field, [&](quint64 bit) {
         if (holds(qint64(bit)))
             repaintBit(unsigned(bit));
     });
-    const quint32 shown = shownValue(*field, image);
+    const quint32 shown = shownValue(field, image);
 
-    QWidget *widget = field->widget;
+    QWidget *widget = field.widget;
     switch (kindOf(widget)) {
     case WidgetKind::Button:
         static_cast<QAbstractButton *>(widget)->setChecked(shown != 0);
@@ -215,7 +233,7 @@ void RegMap::setWidgetValue(const QString &fieldName, const RegImage &image)
         static_cast<QDoubleSpinBox *>(widget)->setValue(shown);
         break;
     case WidgetKind::Label:
-        showLamp(static_cast<QLabel *>(widget), *field, shown);
+        showLamp(static_cast<QLabel *>(widget), field, shown);
         break;
     case WidgetKind::LineEdit:
         static_cast<QLineEdit *>(widget)->setText(QString::number(shown));
@@ -265,8 +283,6 @@ bool RegMap::widgetCanShow(const QString &fieldName, const RegImage &image) cons
 
 void RegMap::repaintBit(unsigned bit) const
 {
-    if (!view || repaintsHeld)
-        return;
-    if (auto *model = qobject_cast<RegTableModel *>(view->model()))
-        model->refreshRegister(int(bit));
+    if (listener && !repaintsHeld)
+        listener->bitChanged(int(bit));
 }

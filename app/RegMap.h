@@ -7,6 +7,7 @@
 #include "part.h"
 
 class QTableView;
+class QWidget;
 
 // One byte per register, register 0 first.
 using RegImage = std::vector<quint8>;
@@ -31,8 +32,22 @@ public:
     RegImage cfg;  // what the last register file loaded into the GUI held
     QMap<QString, part *> fields;  // field name -> record, in name order
     QTableView *view = nullptr;    // the map's register table, may be null
-    // While set, the widget operations leave the table alone; whoever set
-    // it repaints the whole table once afterwards.
+
+    // Whoever shows the images (the register table) listens here: it is told
+    // of every wr bit the widget operations change or show, and repaints
+    // that bit's cells. Changes the widget operations do not make (a read or
+    // a load) it finds for itself when asked to refresh.
+    class Listener
+    {
+    public:
+        virtual void bitChanged(int bit) = 0;
+
+    protected:
+        ~Listener() = default;
+    };
+    Listener *listener = nullptr;
+    // While set, the widget operations tell the listener nothing; whoever
+    // set it has the listener refresh once afterwards.
     bool repaintsHeld = false;
 
     RegMap() = default;
@@ -58,8 +73,8 @@ public:
     // Shows an image in every field's widget without a change signal, so
     // nothing is stored back; the table is left for the caller to repaint.
     void setWidgetsSilently(const RegImage &image);
-    // Repaints the wr cell of a bit (and its register's hex cell) in the
-    // register table, for callers that change wr with setBit.
+    // Tells the listener that a wr bit changed, for callers that change wr
+    // with setBit.
     void repaintBit(unsigned bit) const;
 
 private:
@@ -67,4 +82,6 @@ private:
     // The field's value in an image as its widget shows it (inverted for an
     // inverted field).
     quint32 shownValue(const part &field, const RegImage &image) const;
+    int widgetValue(const part &field);
+    void showInWidget(const part &field, const RegImage &image);
 };

@@ -87,11 +87,11 @@ void WidgetBinding::visit(QObject *object)
     if (part *field = mapshow::ParseObjName(name)) {
         records.push_back(field);
         bindField(object, field);
-    } else if (name.contains("_Expression", Qt::CaseInsensitive)) {
+    } else if (name.contains(QLatin1String("_Expression"), Qt::CaseInsensitive)) {
         bindDisplay(object);
     } else if (QLatin1String(object->metaObject()->className()) == QLatin1String("QPushButton")) {
         bindButton(object);
-    } else if (name.contains("Setting", Qt::CaseInsensitive)) {
+    } else if (name.contains(QLatin1String("Setting"), Qt::CaseInsensitive)) {
         bindSetting(object);
     }
 }

@@ -2,10 +2,49 @@
 
 #include <QColor>
 
-#include "RegMap.h"
+namespace {
+
+// Every text and colour a cell can show, made once: the view asks for them
+// for every cell it paints.
+struct CellValues
+{
+    QVariant bits[2] = {QStringLiteral("0"), QStringLiteral("1")};
+    QVariant positions[8];
+    QVariant hex[256];
+    QVariant hexHeading = QStringLiteral("hh");
+    QVariant pastEnd = QStringLiteral("-");
+    QVariant blank = QString();
+    QVariant yellow = QColor(0xFFFF00);
+    QVariant grey = QColor(0xDDDDDD);
+    QVariant white = QColor(0xFFFFFF);
+    QVariant written = QColor(0x00BFFF);
+    QVariant centred = int(Qt::AlignCenter);
+
+    CellValues()
+    {
+        for (int position = 0; position < 8; ++position)
+            positions[position] = QString::number(7 - position);
+        for (int byte = 0; byte < 256; ++byte)
+            hex[byte] = QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+    }
+};
+
+const CellValues &cellValues()
+{
+    static const CellValues values;
+    return values;
+}
+
+quint8 byteAt(const RegImage &image, int reg)
+{
+    return size_t(reg) < image.size() ? image[size_t(reg)] : 0;
+}
+
+} // namespace
 
 RegTableModel::RegTableModel(RegMap *map, int regsPerRow, QObject *parent)
-    : QAbstractTableModel(parent), map(map)
+    : QAbstractTableModel(parent), map(map),
+      toldWr(map->wr), toldRd(map->rd), toldCfg(map->cfg)
 {
     setRegsPerRow(regsPerRow);
 }
@@ -38,9 +77,10 @@ int RegTableModel::registerAt(const QModelIndex &index) const
 
 QVariant RegTableModel::cellText(const QModelIndex &index) const
 {
+    const CellValues &values = cellValues();
     const int reg = registerAt(index);
     if (reg >= map->regCount)
-        return QStringLiteral("-");
+        return values.pastEnd;
     const int position = index.column() % blockColumns;
     const bool hex = position == hexPosition;
     const RegImage *image = nullptr;
@@ -48,7 +88,7 @@ QVariant RegTableModel::cellText(const QModelIndex &index) const
     case RegRow:
         return reg;
     case BitRow:
-        return hex ? QStringLiteral("hh") : QString::number(7 - position);
+        return hex ? values.hexHeading : values.positions[position];
     case WrRow:
         image = &map->wr;
         break;
@@ -59,32 +99,33 @@ QVariant RegTableModel::cellText(const QModelIndex &index) const
         image = &map->cfg;
         break;
     default:
-        return QString();
+        return values.blank;
     }
     const quint8 byte = (*image)[size_t(reg)];
     if (hex)
-        return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
-    return QString::number((byte >> (7 - position)) & 1);
+        return values.hex[byte];
+    return values.bits[(byte >> (7 - position)) & 1];
 }
 
 QVariant RegTableModel::cellBackground(const QModelIndex &index) const
 {
+    const CellValues &values = cellValues();
     const int kind = index.row() % RowKinds;
     if (kind == RegRow)
         return QVariant();
     const int position = index.column() % blockColumns;
     if (position == hexPosition)
-        return QColor(0xFFFF00);
+        return values.yellow;
     if (kind == BitRow)
-        return QColor(0xDDDDDD);
+        return values.grey;
     const int reg = registerAt(index);
-    if (kind == WrRow && reg < map->regCount) {
-        const int shift = 7 - position;
-        if (((map->wr[size_t(reg)] ^ map->rd[size_t(reg)]) >> shift) & 1)
-            return QColor(0x00BFFF);
-    }
-    return cellText(index).toString() == QLatin1String("1") ? QColor(0xDDDDDD)
-                                                            : QColor(0xFFFFFF);
+    if (reg >= map->regCount || kind == BlankRow)
+        return values.white;
+    const RegImage &image = kind == WrRow ? map->wr : kind == RdRow ? map->rd : map->cfg;
+    const int shift = 7 - position;
+    if (kind == WrRow && (((map->wr[size_t(reg)] ^ map->rd[size_t(reg)]) >> shift) & 1))
+        return values.written;
+    return (image[size_t(reg)] >> shift) & 1 ? values.grey : values.white;
 }
 
 QVariant RegTableModel::data(const QModelIndex &index, int role) const
@@ -96,7 +137,7 @@ QVariant RegTableModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         return cellText(index);
     case Qt::TextAlignmentRole:
-        return int(Qt::AlignCenter);
+        return cellValues().centred;
     case Qt::BackgroundRole:
         return cellBackground(index);
     default:
@@ -136,6 +177,18 @@ void RegTableModel::refreshRegister(int bit)
     emit dataChanged(index(row, blockStart + bit % 8), index(row, blockStart + hexPosition));
 }
 
+void RegTableModel::bitChanged(int bit)
+{
+    if (bit < 0)
+        return;
+    const size_t reg = size_t(bit / 8);
+    const quint8 mask = quint8(0x80 >> (bit % 8));
+    // The bit's cell now shows the image as it stands.
+    if (reg < toldWr.size() && reg < map->wr.size())
+        toldWr[reg] = quint8((toldWr[reg] & ~mask) | (map->wr[reg] & mask));
+    refreshRegister(bit);
+}
+
 void RegTableModel::refreshRow(int row)
 {
     for (int column = 0; column < columns; ++column)
@@ -144,6 +197,34 @@ void RegTableModel::refreshRow(int row)
 
 void RegTableModel::refreshAll()
 {
-    if (rows > 0 && columns > 0)
-        emit dataChanged(index(0, 0), index(rows - 1, columns - 1));
+    for (int reg = 0; reg < map->regCount; ++reg) {
+        const quint8 wr = byteAt(map->wr, reg), rd = byteAt(map->rd, reg), cfg = byteAt(map->cfg, reg);
+        const quint8 wrChanged = wr ^ byteAt(toldWr, reg);
+        const quint8 rdChanged = rd ^ byteAt(toldRd, reg);
+        const quint8 cfgChanged = cfg ^ byteAt(toldCfg, reg);
+        // A "wr" bit cell is marked where it differs from "rd", so it
+        // changes with either byte; its hex cell shows the wr byte alone.
+        rowChanged(reg, WrRow, wrChanged | rdChanged, wrChanged != 0);
+        rowChanged(reg, RdRow, rdChanged, rdChanged != 0);
+        rowChanged(reg, CfgRow, cfgChanged, cfgChanged != 0);
+    }
+    toldWr = map->wr;
+    toldRd = map->rd;
+    toldCfg = map->cfg;
+}
+
+void RegTableModel::rowChanged(int reg, int kind, quint8 bits, bool hex)
+{
+    for (int position = 0; position < 8; ++position)
+        if (bits & (0x80 >> position))
+            cellChanged(reg, kind, position);
+    if (hex)
+        cellChanged(reg, kind, hexPosition);
+}
+
+void RegTableModel::cellChanged(int reg, int kind, int position)
+{
+    const int n = regsPerRow();
+    const QModelIndex cell = index(RowKinds * (reg / n) + kind, blockColumns * (reg % n) + position);
+    emit dataChanged(cell, cell);
 }

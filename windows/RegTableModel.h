@@ -1,12 +1,16 @@
 #pragma once
 #include <QAbstractTableModel>
 
-class RegMap;
+#include "RegMap.h"
 
 // Read-only table of one register map: each register is a block of 6 rows
 // ("Reg", "Bit", "wr", "rd", "cfg", blank) by 9 columns (bits 7..0 and hex);
 // regsPerRow blocks stand side by side.
-class RegTableModel : public QAbstractTableModel
+//
+// Set as its map's listener, it repaints the cells of the bits the widget
+// operations change. It announces changed cells one by one: a change
+// announced over several cells makes the view repaint all of its cells.
+class RegTableModel : public QAbstractTableModel, public RegMap::Listener
 {
     Q_OBJECT
 public:
@@ -25,9 +29,12 @@ public:
     void refreshRegister(int bit);
     // Repaints every cell of one row.
     void refreshRow(int row);
-    // Repaints the whole table once.
+    // Repaints the cells whose text or colour changed since the table was
+    // last told of the images (after a command changed them wholesale).
     void refreshAll();
     int setRegsPerRow(int regsPerRow);
+
+    void bitChanged(int bit) override;
 
 signals:
     void update_part(QString);
@@ -42,8 +49,15 @@ private:
     int registerAt(const QModelIndex &index) const;
     QVariant cellText(const QModelIndex &index) const;
     QVariant cellBackground(const QModelIndex &index) const;
+    // Announces one cell of a register's block.
+    void cellChanged(int reg, int kind, int position);
+    // Announces the bit cells of `bits` (bit 7 first) and, with `hex`, the
+    // hex cell of one image row of a register.
+    void rowChanged(int reg, int kind, quint8 bits, bool hex);
 
     RegMap *map;
     int columns = 0;
     int rows = 0;
+    // The images as the table was last told of them.
+    RegImage toldWr, toldRd, toldCfg;
 };

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QSettings>
 #include <QTableView>
 
@@ -36,24 +37,32 @@ interactiveMap::~interactiveMap()
 
 void interactiveMap::addTab(RegMap *map)
 {
-    auto *view = new QTableView(this);
+    // The view joins the window before it gets its model: its headers
+    // measure their labels when the model is set, and again whenever a
+    // new parent's style sheet reaches them.
+    auto *view = new QTableView;
     Tab tab{map, view, std::make_unique<InteractiveMapModel>(map->fields)};
     InteractiveMapModel *model = tab.model.get();
     model->regMap = map;
+    tabs.push_back(std::move(tab));
+    ui->tabWidget->addTab(view, map->name);
+
     connect(view, &QTableView::clicked, model, &InteractiveMapModel::itemClicked);
     connect(view, &QTableView::doubleClicked, model, &InteractiveMapModel::itemDoubleClicked);
     if (auto *table = map->view ? qobject_cast<RegTableModel *>(map->view->model()) : nullptr)
         connect(table, &RegTableModel::bit_changed, model, &InteractiveMapModel::update_bit);
     connect(model, &InteractiveMapModel::send_message, this, &interactiveMap::send_message);
+    // The row numbers are measured when the window first shows, not while
+    // the tool starts: the header is out of the way while the model is set.
+    view->verticalHeader()->hide();
     view->setModel(model);
+    view->verticalHeader()->show();
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     if (model->labelLength() > 0)
         for (int column = 0; column < InteractiveMapModel::BitColumns; ++column)
             view->setColumnWidth(column, pixelsPerLabelChar * model->labelLength());
     view->setColumnWidth(InteractiveMapModel::ValueColumn, valueColumnWidth);
     view->setColumnWidth(InteractiveMapModel::HideColumn, hideColumnWidth);
-    tabs.push_back(std::move(tab));
-    ui->tabWidget->addTab(view, map->name);
 }
 
 void interactiveMap::setCommandRunningQuery(std::function<bool()> running)

@@ -31,6 +31,7 @@ mapshow::mapshow(QWidget *parent) : QWidget(parent), ui(new Ui::mapshow)
 mapshow::~mapshow()
 {
     for (RegMap *map : qAsConst(regMaps)) {
+        map->listener = nullptr;
         if (map->view)
             delete map->view->model();
         delete map;
@@ -51,7 +52,7 @@ void mapshow::addRegisterTable(const QString &name, int regCount, quint8 mapNumb
     regMaps.insert(name, map);
 
     const int regsPerRow = ui->spinBox_column_num->value();
-    view->setModel(new RegTableModel(map, regsPerRow));
+    setModel(view, map, new RegTableModel(map, regsPerRow));
     view->setFont(tableFont(ui->spinBox_font_size->value()));
     // The relayout computes the cell sizes; the style's minimum would
     // widen narrow bit columns past the window.
@@ -59,6 +60,13 @@ void mapshow::addRegisterTable(const QString &name, int regCount, quint8 mapNumb
     view->verticalHeader()->setMinimumSectionSize(1);
     view->installEventFilter(this);
     relayout(regsPerRow);
+}
+
+void mapshow::setModel(QTableView *view, RegMap *map, RegTableModel *model)
+{
+    view->setModel(model);
+    // The table shown is the one told of the map's changes.
+    map->listener = model;
 }
 
 void mapshow::refreshAll()
@@ -107,7 +115,7 @@ void mapshow::layoutView(QTableView *view, RegMap *map, int n)
     QAbstractItemModel *old = view->model();
     if (!old || old->columnCount() != blockColumns * n) {
         view->clearSpans();
-        view->setModel(new RegTableModel(map, n));
+        setModel(view, map, new RegTableModel(map, n));
         if (old)
             old->deleteLater();
     }
@@ -158,7 +166,9 @@ std::vector<unsigned> parseNumberList(const QString &text)
 
 part *mapshow::ParseObjName(QString OName)
 {
-    if (OName.isEmpty())
+    // Most objects of the forms are no fields: their names are rejected
+    // before they are split.
+    if (!OName.startsWith(QLatin1String("KV_")))
         return nullptr;
     QStringList parts = OName.split('_', Qt::KeepEmptyParts, Qt::CaseSensitive);
     if (parts.first() != QLatin1String("KV"))

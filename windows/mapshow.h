@@ -6,6 +6,7 @@
 #include "part.h"
 
 class RegMap;
+class RegTableModel;
 class QTableView;
 
 namespace Ui {
@@ -45,6 +46,7 @@ public slots:
 private:
     void relayout(int regsPerRow);
     void layoutView(QTableView *view, RegMap *map, int regsPerRow);
+    static void setModel(QTableView *view, RegMap *map, RegTableModel *model);
 
     Ui::mapshow *ui;
 };

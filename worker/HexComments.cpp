@@ -8,23 +8,15 @@
 #include <QVariant>
 
 #include "RegMap.h"
+#include "SiblingIndex.h"
 
 namespace {
 
 const QString entrySeparator = QStringLiteral("\n\t   //");
-
-// The last sibling of the widget (a child of its parent) whose object name
-// contains `key`, or null.
-const QObject *lastSibling(const QWidget *widget, const QString &key)
-{
-    const QObject *found = nullptr;
-    if (!widget->parent())
-        return nullptr;
-    for (const QObject *child : widget->parent()->children())
-        if (child->objectName().contains(key))
-            found = child;
-    return found;
-}
+// A field's caption and derived display are the siblings named after it
+// with these.
+const QString captionMarker = QStringLiteral("LabelG");
+const QString displayMarker = QStringLiteral("_Expression");
 
 QString textOf(const QObject *object)
 {
@@ -47,13 +39,14 @@ bool takesPart(const RegMap &map, const part &field)
 
 } // namespace
 
-QString HexComments::fieldText(const RegMap &map, const part &field, unsigned startBit)
+QString HexComments::fieldText(const RegMap &map, const part &field, unsigned startBit,
+                               SiblingIndex &captions, SiblingIndex &displays)
 {
     const QWidget *widget = field.widget;
     const QString cls = QString::fromLatin1(widget->metaObject()->className());
     // "<FIELD>_<chip>" -> "<FIELD>LabelG"
     const QString fieldName = field.name.left(field.name.lastIndexOf('_'));
-    const QObject *caption = lastSibling(widget, fieldName + QStringLiteral("LabelG"));
+    const QObject *caption = captions.lastSibling(widget, fieldName + captionMarker);
 
     if (cls.contains("QCheckBox")) {
         const auto *box = qobject_cast<const QAbstractButton *>(widget);
@@ -70,7 +63,7 @@ QString HexComments::fieldText(const RegMap &map, const part &field, unsigned st
             text = QStringLiteral("IQ phase currection ");
         if (!caption)
             return text;
-        const QObject *display = lastSibling(widget, field.name + QStringLiteral("_Expression"));
+        const QObject *display = displays.lastSibling(widget, field.name + displayMarker);
         if (display)
             return text + textOf(caption) + ": " + oneLine(textOf(display)) + " ";
         const auto *spin = qobject_cast<const QSpinBox *>(widget);
@@ -93,6 +86,8 @@ QMap<int, QString> HexComments::build(const RegMap &map, bool changesOnly)
     QMap<int, QString> comments;
     for (int reg = 0; reg < map.regCount; ++reg)
         comments.insert(reg, QString());
+    SiblingIndex captions(captionMarker);
+    SiblingIndex displays(displayMarker);
 
     for (const part *field : map.fields) {
         if (!field || !field->widget)
@@ -105,7 +100,7 @@ QMap<int, QString> HexComments::build(const RegMap &map, bool changesOnly)
             const quint64 width = field->widths[i];
             if (width == 0)
                 continue;
-            const QString text = fieldText(map, *field, unsigned(first));
+            const QString text = fieldText(map, *field, unsigned(first), captions, displays);
             // A piece spanning registers comments every register it covers.
             for (qint64 reg = qint64((first + width - 1) / 8); reg >= qint64(first / 8); --reg) {
                 QString &entry = comments[int(reg)];

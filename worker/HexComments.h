@@ -3,6 +3,7 @@
 #include <QString>
 
 class RegMap;
+class SiblingIndex;
 struct part;
 
 // Comments of a saved register file: for every register, what the bound
@@ -16,5 +17,7 @@ public:
     static QMap<int, QString> build(const RegMap &map, bool changesOnly);
 
 private:
-    static QString fieldText(const RegMap &map, const part &field, unsigned startBit);
+    // Captions and displays are looked up among the widget's siblings.
+    static QString fieldText(const RegMap &map, const part &field, unsigned startBit,
+                             SiblingIndex &captions, SiblingIndex &displays);
 };

@@ -90,6 +90,8 @@ void FieldRecordTest::rejectsNonFieldNames_data()
     QTest::newRow("display") << "IFA1_MD_KV2260v2_Expression";
     QTest::newRow("caption") << "IFA1_MDLabelG";
     QTest::newRow("prefix alone") << "KV";
+    QTest::newRow("longer first part") << "KVX_IFA1_MD_KV2260v2_624_3";
+    QTest::newRow("prefix not first") << "_KV_IFA1_MD_KV2260v2_624_3";
     QTest::newRow("prefix and one part") << "KV_5";
     QTest::newRow("no chip") << "KV_5_1";
     QTest::newRow("inverted without chip") << "KV_5_1_I";

@@ -66,6 +66,22 @@ QString full(const QString &field)
     return field + "_KV2260v2";
 }
 
+// Counts the style changes a widget is told of.
+class StyleChangeCounter : public QObject
+{
+public:
+    StyleChangeCounter(QWidget *widget, int &count) : count(count) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::StyleChange)
+            ++count;
+        return false;
+    }
+
+private:
+    int &count;
+};
+
 // A decimal-comma C locale; built from the system's sources when none is
 // installed.
 bool useGermanCLocale(QTemporaryDir &compiled)
@@ -223,6 +239,7 @@ private slots:
     void adcOutputLevels();
 
     void dividerDisplayFollowsItsField();
+    void dividerStyleSetOnlyWhenItChanges();
     void temperatureWaitsForItsCode();
     void clockOutputCombos();
     void clockSourceEnablesTcxoDivider();
@@ -448,6 +465,30 @@ void FieldRulesTest::dividerDisplayFollowsItsField()
     divider->setValue(500);
     QCOMPARE(divider->value(), 127);
     QCOMPARE(band->text(), QString("79.063-79.687 MHz"));
+}
+
+// A style sheet set anew polishes the display again, even when it is the
+// one the display has.
+void FieldRulesTest::dividerStyleSetOnlyWhenItChanges()
+{
+    QSpinBox *divider = bench->spin("IRC_DivR");
+    QLineEdit *band = bench->display("IRC_DivR");
+    bench->form.show();  // a hidden widget is polished when it shows
+    divider->setValue(20);
+    int restyled = 0;
+    StyleChangeCounter counter(band, restyled);
+    divider->setValue(30);
+    bench->rules.applyAll();
+    bench->rules.applyAll();
+    QCOMPARE(restyled, 0);
+    QCOMPARE(band->text(), QString("18.438-19.062 MHz"));
+    divider->setValue(105);
+    QVERIFY(restyled > 0);
+    QCOMPARE(band->styleSheet(), QString("color: red;"));
+    const int red = restyled;
+    divider->setValue(110);
+    bench->rules.applyAll();
+    QCOMPARE(restyled, red);
 }
 
 void FieldRulesTest::temperatureWaitsForItsCode()

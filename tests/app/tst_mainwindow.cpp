@@ -5,11 +5,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
+#include <functional>
 #include <memory>
 
 #include "ChannelStatus.h"
@@ -40,6 +42,27 @@ RegMap *chipMap(MainClass &window)
     return window.mapshowWindow->regMaps.value("KV2260v2");
 }
 
+// Runs `seen` whenever the watched widget is sent a paint event.
+class PaintProbe : public QObject
+{
+public:
+    PaintProbe(QWidget *watched, std::function<void(const QPaintEvent &)> seen)
+        : seen(std::move(seen))
+    {
+        watched->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            seen(*static_cast<QPaintEvent *>(event));
+        return false;
+    }
+
+private:
+    std::function<void(const QPaintEvent &)> seen;
+};
+
 QStringList cells(MainClass &window, int channel)
 {
     QStringList texts;
@@ -62,7 +85,8 @@ private slots:
     void everyFieldIsBoundOnce();
     void settingsSeededAtStart();
     void closingMainWindowClosesEveryWindow();
-    void refreshRepaintsEachTableOnce();
+    void refreshAnnouncesOnlyChangedCells();
+    void completionPaintsThroughTheEventLoop();
 
     void statusDecoding_data();
     void statusDecoding();
@@ -206,19 +230,70 @@ void MainWindowTest::closingMainWindowClosesEveryWindow()
     QVERIFY(!registers->isVisible());
 }
 
-void MainWindowTest::refreshRepaintsEachTableOnce()
+// After a read or load the register table is told of the cells whose
+// bytes changed, one cell at a time (a change told over several cells makes
+// the view repaint all of them), and of nothing else.
+void MainWindowTest::refreshAnnouncesOnlyChangedCells()
 {
     ModalCatcher boxes;
     MainClass window;
     QTRY_VERIFY(!window.commandRunning());
     RegMap *map = chipMap(window);
+    const RegImage before = map->wr;
     std::fill(map->wr.begin(), map->wr.end(), quint8(0xA5));
+    int expected = 0;
+    for (size_t reg = 0; reg < before.size(); ++reg) {
+        const quint8 changed = before[reg] ^ 0xA5;
+        // The changed bits of the "wr" row, and its hex cell.
+        for (int bit = 0; bit < 8; ++bit)
+            expected += (changed >> bit) & 1;
+        expected += changed ? 1 : 0;
+    }
+    QVERIFY(expected > 0);
+
     QSignalSpy repaints(map->view->model(), &QAbstractItemModel::dataChanged);
     window.refreshWidgetsFromMaps();
-    QCOMPARE(repaints.count(), 1);
+    QCOMPARE(repaints.count(), expected);
+    for (const QList<QVariant> &repaint : qAsConst(repaints)) {
+        const QModelIndex cell = repaint.at(0).toModelIndex();
+        QCOMPARE(repaint.at(1).toModelIndex(), cell);
+        QCOMPARE(cell.row() % 6, 2);  // only "wr" rows: rd and cfg stand
+    }
     // The widgets store what they show back into the image.
     auto *combo = qobject_cast<QComboBox *>(map->fields.value("IFA1_MD_KV2260v2")->widget);
     QCOMPARE(combo->currentIndex(), 0xA5 >> 5);
+
+    repaints.clear();
+    window.refreshWidgetsFromMaps();
+    QCOMPARE(repaints.count(), 0);
+}
+
+// The end of a load paints nothing by itself: what it changed is painted
+// once, by the event loop.
+void MainWindowTest::completionPaintsThroughTheEventLoop()
+{
+    writeFile("default.hex", ";KV2260.2\nReg0\t80\nReg78\tE0\n");
+    ModalCatcher boxes;
+    MainClass window;
+    window.show();
+    QTRY_VERIFY(!window.commandRunning());
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // While a command completes its progress bar is still on, though the
+    // window no longer counts the command as running. The bar shows its
+    // last value at once, which paints what is due; the window as a whole
+    // is not painted then.
+    QAction *progress = window.ui->toolBar_optional->actions().last();
+    int wholePaintsInCompletion = 0;
+    PaintProbe probe(&window, [&](const QPaintEvent &paint) {
+        if (!window.commandRunning() && progress->isVisible()
+            && (QRegion(window.rect()) - paint.region()).isEmpty())
+            ++wholePaintsInCompletion;
+    });
+    window.on_action_load_default_triggered();
+    QVERIFY(window.commandRunning());
+    QTRY_VERIFY(!window.commandRunning());
+    QVERIFY(!progress->isVisible());
+    QCOMPARE(wholePaintsInCompletion, 0);
 }
 
 void MainWindowTest::statusDecoding_data()

@@ -363,6 +363,7 @@ void RegMapTest::storeRepaintsOnlyChangedBits()
     RegTableModel model(map.get(), 4);
     view.setModel(&model);
     map->view = &view;
+    map->listener = &model;
     auto *spin = bind<QSpinBox>("KV_IFA1_ManGC_KV2260v2_142_5");
     QSignalSpy repaints(&model, &QAbstractItemModel::dataChanged);
 
@@ -385,6 +386,7 @@ void RegMapTest::setWidgetRepaintsEveryBitOfTheField()
     RegTableModel model(map.get(), 4);
     view.setModel(&model);
     map->view = &view;
+    map->listener = &model;
     bind<QSpinBox>("KV_IFA_GainSt_KV2260v2_72p80_2p5");
     QSignalSpy repaints(&model, &QAbstractItemModel::dataChanged);
     map->setWidgetValue("IFA_GainSt_KV2260v2", map->wr);

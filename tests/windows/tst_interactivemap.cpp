@@ -2,6 +2,7 @@
 // bound to real widgets.
 #include <QCheckBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -42,6 +43,7 @@ struct Bench {
     {
         tableView.setModel(table);
         map.view = &tableView;
+        map.listener = table;
         for (const QString &name : names) {
             records.emplace_back(mapshow::ParseObjName(name));
             records.back()->widget = new QCheckBox(&forms);
@@ -146,6 +148,7 @@ private slots:
     void doubleClick_data();
     void doubleClick();
     void repaints();
+    void rowNumbersShowWhenTheWindowOpens();
 };
 
 void InteractiveMapTest::cleanup()
@@ -456,6 +459,23 @@ void InteractiveMapTest::doubleClick()
     // The register table's wr row of register 1 (row 2, from column 9).
     if (flipped != 0x01)
         QCOMPARE(repainted(table).contains({2, 9 + column}) && repainted(table).contains({2, 17}), true);
+}
+
+// The row header is measured when the window opens, and stands as a
+// header measured at once would.
+void InteractiveMapTest::rowNumbersShowWhenTheWindowOpens()
+{
+    Bench bench;
+    bench.open(false);
+    bench.window->resize(600, 400);
+    bench.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(bench.window.get()));
+    QHeaderView *rows = bench.view->verticalHeader();
+    QVERIFY(rows->isVisible());
+    QVERIFY(rows->width() > 0);
+    QCOMPARE(rows->width(), rows->sizeHint().width());
+    QCOMPARE(rows->count(), bench.model->rowCount());
+    QCOMPARE(bench.view->viewport()->geometry().left(), rows->geometry().right() + 1);
 }
 
 void InteractiveMapTest::repaints()

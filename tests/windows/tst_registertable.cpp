@@ -1,5 +1,7 @@
 #include <QHeaderView>
 #include <QLabel>
+#include <QSet>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
@@ -11,6 +13,21 @@
 #include "mapshow.h"
 
 namespace {
+
+using Cells = QSet<QPair<int, int>>;
+
+// The cells a model announced, each announcement being one cell.
+Cells announced(const QSignalSpy &spy)
+{
+    Cells cells;
+    for (const QList<QVariant> &change : spy) {
+        const QModelIndex first = change.at(0).toModelIndex();
+        if (change.at(1).toModelIndex() != first)
+            return Cells{{-1, -1}};  // a range: the view would repaint everything
+        cells.insert({first.row(), first.column()});
+    }
+    return cells;
+}
 
 // Background of a cell as "#RRGGBB".
 QString colourOf(const QModelIndex &index)
@@ -30,6 +47,9 @@ private slots:
     void cellTextsAndColours();
     void headers();
     void tableNeverEdits();
+    void refreshTellsOnlyChangedCells();
+    void bitsToldOnceAreNotToldAgain();
+    void newModelStartsFromTheImages();
 
     void windowUnderEnglishTranslation();
     void addRegisterTableCreatesZeroedMap();
@@ -132,6 +152,66 @@ void RegisterTableTest::tableNeverEdits()
     QVERIFY(!model.setData(model.index(2, 0), "1"));
     QCOMPARE(map.wr[0], quint8(0));
     QVERIFY(!(model.flags(model.index(2, 0)) & Qt::ItemIsEditable));
+}
+
+// Register 5 is group 1, slot 1 with four registers a row: its rows are 6
+// ("Reg") to 11 (blank), its columns 9 to 17 (hex). Register 9 is group 2,
+// slot 1; register 127 group 31, slot 3.
+void RegisterTableTest::refreshTellsOnlyChangedCells()
+{
+    RegMap map("KV2260v2", 128, 0);
+    map.wr[5] = 0x5A;
+    RegTableModel model(&map, 4);
+    QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+    model.refreshAll();
+    QCOMPARE(changes.count(), 0);
+
+    map.wr[5] = 0x58;  // D1 cleared
+    map.rd[9] = 0x80;  // D7 read as 1: its "wr" bit now differs from it
+    map.cfg[127] = 0x01;
+    model.refreshAll();
+    QCOMPARE(announced(changes), (Cells{{8, 9 + 6}, {8, 9 + 8},
+                                        {14, 9}, {15, 9}, {15, 9 + 8},
+                                        {190, 27 + 7}, {190, 27 + 8}}));
+    QCOMPARE(changes.count(), 7);
+
+    changes.clear();
+    model.refreshAll();
+    QCOMPARE(changes.count(), 0);
+}
+
+void RegisterTableTest::bitsToldOnceAreNotToldAgain()
+{
+    RegMap map("KV2260v2", 128, 0);
+    RegTableModel model(&map, 4);
+    map.listener = &model;
+    QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+    map.setBit(map.wr, 5 * 8 + 1, 1);
+    map.repaintBit(5 * 8 + 1);
+    QCOMPARE(changes.count(), 1);
+    // Another bit of the register changed without a word: only it is due.
+    map.setBit(map.wr, 5 * 8 + 2, 1);
+    changes.clear();
+    model.refreshAll();
+    QCOMPARE(announced(changes), (Cells{{8, 9 + 2}, {8, 9 + 8}}));
+}
+
+void RegisterTableTest::newModelStartsFromTheImages()
+{
+    mapshow window;
+    window.addRegisterTable("KV2260v2", 128, 0);
+    RegMap *map = window.regMaps.value("KV2260v2");
+    map->wr[3] = 0xFF;
+    window.on_spinBox_column_num_valueChanged(2);
+    auto *model = qobject_cast<RegTableModel *>(map->view->model());
+    QCOMPARE(model->columnCount(), 18);
+    QCOMPARE(map->listener, static_cast<RegMap::Listener *>(model));
+    QSignalSpy changes(model, &QAbstractItemModel::dataChanged);
+    window.refreshAll();
+    QCOMPARE(changes.count(), 0);
+    map->wr[3] = 0x7F;
+    window.refreshAll();
+    QCOMPARE(changes.count(), 2);
 }
 
 void RegisterTableTest::windowUnderEnglishTranslation()

@@ -127,6 +127,7 @@ private slots:
     void roundTripThroughBothReaders();
     void saveComments();
     void commentsReadInGuiThread();
+    void commentCaptionsFoundAmongSiblings();
     void failedSaveKeepsOldFile();
     void saveWhereNoTemporaryFileCanBeMade();
     void chipToFile();
@@ -560,6 +561,39 @@ void HexFilesTest::saveComments()
                           "Reg6\t00 //: x"}));
     QCOMPARE(lines[9], QString("Reg7\t00 //"));
     QCOMPARE(lines.size(), 132);  // 130 lines, one continuation, the final empty piece
+}
+
+// A caption or display counts when its object name holds the key anywhere,
+// the last such sibling winning; a widget of another parent never counts.
+void HexFilesTest::commentCaptionsFoundAmongSiblings()
+{
+    QWidget panel, other;
+    RegMap &map = rig->map;
+    bind<QSpinBox>(map, &panel, "KV_FREQ_KV2260v2_0_8")->setValue(1);
+    caption(&panel, "FREQLabelG", "first");
+    bind<QSpinBox>(map, &panel, "KV_XFREQ_KV2260v2_8_8")->setValue(2);
+    caption(&panel, "XFREQLabelG", "second");  // holds "FREQLabelG" as well
+    auto *mode = bind<QComboBox>(map, &panel, "KV_MODE_KV2260v2_16_2");
+    mode->addItem("m");
+    caption(&panel, "MODELabelG_MODELabelG_old", "twice");
+    auto *gain = bind<QSpinBox>(map, &panel, "KV_GAIN_KV2260v2_24_8");
+    gain->setValue(3);
+    caption(&panel, "pre_GAINLabelG", "Gain");
+    (new QLineEdit("9 dB", &panel))->setObjectName("x_GAIN_KV2260v2_Expression_y");
+    bind<QSpinBox>(map, &other, "KV_LONE_KV2260v2_32_8")->setValue(4);
+    caption(&panel, "LONELabelG", "elsewhere");
+
+    rig->set("ChangesOnly", 0);
+    rig->set("HexComment", 1);
+    rig->worker.filePath = "siblings.hex";
+    rig->worker.GUIFILE();
+
+    const QStringList lines = QString::fromLatin1(readFile("siblings.hex")).split('\n');
+    QCOMPARE(lines.mid(1, 5), (QStringList{"Reg0\t00 //second:  1",
+                                            "Reg1\t00 //second:  2",
+                                            "Reg2\t00 //twice: m",
+                                            "Reg3\t00 //Gain: 9 dB ",
+                                            "Reg4\t00 //"}));
 }
 
 void HexFilesTest::commentsReadInGuiThread()
