@@ -52,17 +52,29 @@ void interactiveMap::addTab(RegMap *map)
     if (auto *table = map->view ? qobject_cast<RegTableModel *>(map->view->model()) : nullptr)
         connect(table, &RegTableModel::bit_changed, model, &InteractiveMapModel::update_bit);
     connect(model, &InteractiveMapModel::send_message, this, &interactiveMap::send_message);
-    // The row numbers are measured when the window first shows, not while
-    // the tool starts: the header is out of the way while the model is set.
-    view->verticalHeader()->hide();
+    // The headers' labels are measured when the window first shows
+    // (showEvent), not while the tool starts: the view measures them
+    // whenever its model or column widths change.
+    if (!isVisible()) {
+        view->horizontalHeader()->hide();
+        view->verticalHeader()->hide();
+    }
     view->setModel(model);
-    view->verticalHeader()->show();
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     if (model->labelLength() > 0)
         for (int column = 0; column < InteractiveMapModel::BitColumns; ++column)
             view->setColumnWidth(column, pixelsPerLabelChar * model->labelLength());
     view->setColumnWidth(InteractiveMapModel::ValueColumn, valueColumnWidth);
     view->setColumnWidth(InteractiveMapModel::HideColumn, hideColumnWidth);
+}
+
+void interactiveMap::showEvent(QShowEvent *event)
+{
+    for (const Tab &tab : tabs) {
+        tab.view->horizontalHeader()->show();
+        tab.view->verticalHeader()->show();
+    }
+    QWidget::showEvent(event);
 }
 
 void interactiveMap::setCommandRunningQuery(std::function<bool()> running)

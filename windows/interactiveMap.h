@@ -59,6 +59,9 @@ public slots:
     void on_Custom_ICGUI_Interactive_clicked();
     void on_Custom_GUIIC_Interactive_clicked();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     struct Tab {
         RegMap *map;

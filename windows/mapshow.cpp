@@ -51,6 +51,12 @@ void mapshow::addRegisterTable(const QString &name, int regCount, quint8 mapNumb
         delete old;
     regMaps.insert(name, map);
 
+    // The view measures its row labels whenever its model or layout
+    // changes; a window not yet opened need not, so the labels show with
+    // the window.
+    if (!isVisible())
+        view->verticalHeader()->hide();
+    view->horizontalHeader()->hide();
     const int regsPerRow = ui->spinBox_column_num->value();
     setModel(view, map, new RegTableModel(map, regsPerRow));
     view->setFont(tableFont(ui->spinBox_font_size->value()));
@@ -67,6 +73,20 @@ void mapshow::setModel(QTableView *view, RegMap *map, RegTableModel *model)
     view->setModel(model);
     // The table shown is the one told of the map's changes.
     map->listener = model;
+}
+
+void mapshow::showEvent(QShowEvent *event)
+{
+    // The cell sizes leave room for the labels now shown, at the number of
+    // registers per row the table already has.
+    for (RegMap *map : qAsConst(regMaps)) {
+        QTableView *view = map->view;
+        if (view && view->model() && view->verticalHeader()->isHidden()) {
+            view->verticalHeader()->show();
+            layoutView(view, map, view->model()->columnCount() / blockColumns);
+        }
+    }
+    QWidget::showEvent(event);
 }
 
 void mapshow::refreshAll()
@@ -129,7 +149,8 @@ void mapshow::layoutView(QTableView *view, RegMap *map, int n)
 
     const int fontSize = ui->spinBox_font_size->value();
     const int headerHeight = view->horizontalHeader()->isHidden() ? 0 : view->horizontalHeader()->height();
-    const int avail = view->width() - 12 - view->verticalHeader()->sizeHint().width();
+    const QHeaderView *labels = view->verticalHeader();
+    const int avail = view->width() - 12 - (labels->isHidden() ? 0 : labels->sizeHint().width());
     const int bitWidth = (avail / n) / 10;
     const int hexWidth = (avail - 8 * n * bitWidth - 1) / n;
     int shownGroups = (view->height() - headerHeight - 2) / (6 * fontSize + 30) + 1;

@@ -43,6 +43,9 @@ public slots:
     static part *ParseObjName(QString OName);
     void on_tabWidget_currentChanged(int index);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void relayout(int regsPerRow);
     void layoutView(QTableView *view, RegMap *map, int regsPerRow);

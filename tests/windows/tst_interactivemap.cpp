@@ -476,6 +476,9 @@ void InteractiveMapTest::rowNumbersShowWhenTheWindowOpens()
     QCOMPARE(rows->width(), rows->sizeHint().width());
     QCOMPARE(rows->count(), bench.model->rowCount());
     QCOMPARE(bench.view->viewport()->geometry().left(), rows->geometry().right() + 1);
+    QHeaderView *columns = bench.view->horizontalHeader();
+    QVERIFY(columns->isVisible());
+    QCOMPARE(bench.view->viewport()->geometry().top(), columns->geometry().bottom() + 1);
 }
 
 void InteractiveMapTest::repaints()

@@ -57,6 +57,7 @@ private slots:
     void widthDecidesRegistersPerRow();
     void fontSpinAloneChangesNothing();
     void relayoutWithSameCountKeepsModel();
+    void rowLabelsShowWhenTheWindowOpens();
 };
 
 void RegisterTableTest::geometryOfTheTable_data()
@@ -305,3 +306,31 @@ void RegisterTableTest::relayoutWithSameCountKeepsModel()
 
 KV_TEST_MAIN(RegisterTableTest)
 #include "tst_registertable.moc"
+
+// The row labels are left unmeasured until the window opens; once it is
+// open they show, and the cells are laid out as a later resize to the same
+// size lays them out.
+void RegisterTableTest::rowLabelsShowWhenTheWindowOpens()
+{
+    mapshow window;
+    window.addRegisterTable("KV2260v2", 128, 0);
+    window.resize(1000, 600);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTableView *view = window.regMaps.value("KV2260v2")->view;
+    QHeaderView *rows = view->verticalHeader();
+    QVERIFY(rows->isVisible());
+    QVERIFY(rows->width() > 0);
+    QCOMPARE(rows->count(), view->model()->rowCount());
+    QCOMPARE(view->viewport()->geometry().left(), rows->geometry().right() + 1);
+
+    const auto layout = [view] {
+        return QList<int>{view->model()->columnCount(), view->columnWidth(0), view->columnWidth(8),
+                          view->verticalHeader()->defaultSectionSize()};
+    };
+    const QList<int> opened = layout();
+    window.resize(1100, 650);
+    QTRY_VERIFY(layout() != opened);
+    window.resize(1000, 600);
+    QTRY_COMPARE(layout(), opened);
+}
