@@ -88,6 +88,11 @@ QString HexReader::mapNameInFile(const QString &mapName)
     return QString(mapName).replace('v', '.');
 }
 
+QString HexReader::interruptedText()
+{
+    return QStringLiteral("Error: Interrupted");
+}
+
 QString HexReader::noRegisterLines(const QString &path)
 {
     return QStringLiteral("Error: ") + path
@@ -106,7 +111,7 @@ QString HexReader::readForGui(QIODevice &file, const QString &path,
         const Line read = nextLine(file);
         QString line = cutComments(read.text);
         if (interrupt)
-            return QStringLiteral("Error: Interrupted");
+            return interruptedText();
         const bool mapLine = line.startsWith(';');
         const bool registerLine = line.startsWith(QLatin1String("Reg"));
         content.note(line, mapLine || registerLine);

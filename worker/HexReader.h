@@ -53,6 +53,8 @@ public:
                                const QMap<QString, int> &regCounts, bool checkNames,
                                HexWriteList &list);
 
+    // What readForGui returns when the interrupt flag stopped it.
+    static QString interruptedText();
     // The error of a file with text but no register line and no map line.
     static QString noRegisterLines(const QString &path);
     // "Error: .hex unexpected value at line " and the line number.

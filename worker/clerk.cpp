@@ -20,8 +20,6 @@ const QString noDevice = QStringLiteral("Error: device not found");
 const QString blockWriteFailed = QStringLiteral("Error: Write block error");
 const QString incrementWriteFailed = QStringLiteral("Error: Write_Increment error");
 const QString fileWriteFailed = QStringLiteral("Error: .hex file write failed");
-// What the register file reader returns when it stopped on request.
-const QString readerStopText = QStringLiteral("Error: Interrupted");
 
 // Failures in a row, each with the board gone, after which a write of single
 // registers gives up: every further register would wait out the time-out.
@@ -535,7 +533,7 @@ void clerk::FILEGUI()
     file.close();
     emit percent_up(25);
     if (!readError.isEmpty()) {
-        finish(readError == readerStopText ? stopped(readError) : readError);
+        finish(readError == HexReader::interruptedText() ? stopped(readError) : readError);
         return;
     }
 
