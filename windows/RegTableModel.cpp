@@ -170,11 +170,10 @@ Qt::ItemFlags RegTableModel::flags(const QModelIndex &index) const
 void RegTableModel::refreshRegister(int bit)
 {
     const int reg = bit / 8;
-    const int n = regsPerRow();
-    const int row = RowKinds * (reg / n) + WrRow;
-    const int blockStart = blockColumns * (reg % n);
-    // The hex cell shows the same byte, so it changes with every bit.
-    emit dataChanged(index(row, blockStart + bit % 8), index(row, blockStart + hexPosition));
+    // The hex cell shows the same byte, so it changes with every bit. Each
+    // is told as a cell of its own: a range repaints the whole view.
+    cellChanged(reg, WrRow, bit % 8);
+    cellChanged(reg, WrRow, hexPosition);
 }
 
 void RegTableModel::bitChanged(int bit)

@@ -30,14 +30,21 @@ mapshow::mapshow(QWidget *parent) : QWidget(parent), ui(new Ui::mapshow)
 
 mapshow::~mapshow()
 {
-    for (RegMap *map : qAsConst(regMaps)) {
-        map->listener = nullptr;
-        if (map->view)
-            delete map->view->model();
-        delete map;
-    }
+    for (RegMap *map : qAsConst(regMaps))
+        release(map);
+    for (RegMap *map : qAsConst(replacedMaps))
+        release(map);
     regMaps.clear();
+    replacedMaps.clear();
     delete ui;
+}
+
+void mapshow::release(RegMap *map)
+{
+    map->listener = nullptr;
+    if (map->view)
+        delete map->view->model();
+    delete map;
 }
 
 void mapshow::addRegisterTable(const QString &name, int regCount, quint8 mapNumber)
@@ -47,8 +54,11 @@ void mapshow::addRegisterTable(const QString &name, int regCount, quint8 mapNumb
     view->setObjectName("RegisterTable");
     ui->tabWidget->addTab(view, name);
     map->view = view;
+    // A record under the same name gives way in the list but stays alive:
+    // its tab still shows it, and copies of the list taken before may still
+    // be in use.
     if (RegMap *old = regMaps.value(name))
-        delete old;
+        replacedMaps.append(old);
     regMaps.insert(name, map);
 
     // The view measures its row labels whenever its model or layout

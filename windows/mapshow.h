@@ -1,4 +1,5 @@
 #pragma once
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QWidget>
@@ -50,6 +51,11 @@ private:
     void relayout(int regsPerRow);
     void layoutView(QTableView *view, RegMap *map, int regsPerRow);
     static void setModel(QTableView *view, RegMap *map, RegTableModel *model);
+    // Frees a record with the model of its table.
+    static void release(RegMap *map);
 
     Ui::mapshow *ui;
+    // Records that another under the same name replaced in regMaps; they
+    // are freed with the window, as the records of regMaps are.
+    QList<RegMap *> replacedMaps;
 };

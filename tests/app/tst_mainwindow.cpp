@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPaintEvent>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QSpinBox>
@@ -86,6 +87,7 @@ private slots:
     void settingsSeededAtStart();
     void closingMainWindowClosesEveryWindow();
     void refreshAnnouncesOnlyChangedCells();
+    void fieldEditAnnouncesSingleCells();
     void completionPaintsThroughTheEventLoop();
 
     void statusDecoding_data();
@@ -266,6 +268,42 @@ void MainWindowTest::refreshAnnouncesOnlyChangedCells()
     repaints.clear();
     window.refreshWidgetsFromMaps();
     QCOMPARE(repaints.count(), 0);
+}
+
+// An edit on the main window repaints the cells of the bits it changed and
+// of their registers' hex cells, each told on its own, not the visible table.
+void MainWindowTest::fieldEditAnnouncesSingleCells()
+{
+    ModalCatcher boxes;
+    MainClass window;
+    QTRY_VERIFY(!window.commandRunning());
+    window.mapshowWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.mapshowWindow));
+    RegMap *map = chipMap(window);
+    auto *combo = qobject_cast<QComboBox *>(map->fields.value("IFA1_MD_KV2260v2")->widget);
+    const RegImage before = map->wr;
+    const int n = map->view->model()->columnCount() / 9;
+    QSignalSpy repaints(map->view->model(), &QAbstractItemModel::dataChanged);
+    combo->setCurrentIndex(combo->currentIndex() ^ 5);
+
+    QSet<QPair<int, int>> expected;
+    for (int reg = 0; reg < map->regCount; ++reg) {
+        const quint8 changed = before[size_t(reg)] ^ map->wr[size_t(reg)];
+        const int row = 6 * (reg / n) + 2, left = 9 * (reg % n);
+        for (int position = 0; position < 8; ++position)
+            if (changed & (0x80 >> position))
+                expected.insert({row, left + position});
+        if (changed)
+            expected.insert({row, left + 8});
+    }
+    QCOMPARE(expected.size(), 3);  // two bits of one register and its hex cell
+    QSet<QPair<int, int>> told;
+    for (const QList<QVariant> &repaint : qAsConst(repaints)) {
+        const QModelIndex cell = repaint.at(0).toModelIndex();
+        QCOMPARE(repaint.at(1).toModelIndex(), cell);
+        told.insert({cell.row(), cell.column()});
+    }
+    QCOMPARE(told, expected);
 }
 
 // The end of a load paints nothing by itself: what it changed is painted
