@@ -8,11 +8,10 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <memory>
-#include <unistd.h>
 
 #include "InteractiveMapModel.h"
+#include "LockedFolder.h"
 #include "RegMap.h"
 #include "RegTableModel.h"
 #include "TestMain.h"
@@ -358,45 +357,31 @@ void InteractiveMapTest::loadTrustsOnlyRowNumbers()
 
 void InteractiveMapTest::saveWhereNoTemporaryFileCanBeMade()
 {
-    const QFileDevice::Permissions readable = QFileDevice::ReadOwner | QFileDevice::ReadGroup
-                                              | QFileDevice::ReadOther | QFileDevice::ExeOwner
-                                              | QFileDevice::ExeGroup | QFileDevice::ExeOther;
-    const QFileDevice::Permissions writable = QFileDevice::WriteOwner | QFileDevice::WriteGroup
-                                              | QFileDevice::WriteOther;
-    QTemporaryDir top;
+    LockedFolder folder;
+    QVERIFY(folder.isValid());
     struct BackHome
     {
         QString path;
         ~BackHome() { QDir::setCurrent(path); }
     } backHome{QDir::currentPath()};
-    QVERIFY(QFile::setPermissions(top.path(), readable | QFileDevice::WriteOwner));
-    const QString dir = top.path() + "/locked";
-    QVERIFY(QDir().mkdir(dir));
-    QVERIFY(QDir::setCurrent(dir));
+    QVERIFY(QDir::setCurrent(folder.path()));
     placeFilterFile("filter_other_maps.dat");
-    QVERIFY(QFile::setPermissions("filtersave.dat", QFileDevice::ReadOwner | QFileDevice::ReadGroup
-                                                        | QFileDevice::ReadOther | writable));
-    QVERIFY(QFile::setPermissions(dir, readable));
+    QVERIFY(folder.lock({"filtersave.dat"}));
     Bench bench;
     bench.open();
     for (int row : {3, 5})
         bench.model->itemClicked(bench.model->index(row, 9));
     QSignalSpy messages(bench.window.get(), &interactiveMap::send_message);
 
-    // Root may make files in any folder: the save runs as another user.
-    const bool asRoot = geteuid() == 0;
-    if (asRoot && seteuid(65534) != 0)
+    if (!LockedFolder::runUnprivileged([&] { bench.press("Filter_save"); }))
         QSKIP("cannot save as an unprivileged user");
-    bench.press("Filter_save");
-    if (asRoot && seteuid(0) != 0)
-        qFatal("cannot return to root");
-    QFile::setPermissions(dir, readable | QFileDevice::WriteOwner);
+    folder.unlock();
 
     QCOMPARE(messages.count(), 0);
     QSettings file("filtersave.dat", QSettings::IniFormat);
     QCOMPARE(file.value("Interactive_hide/KV2260v2").toString(), QString("3 5 "));
     QCOMPARE(file.value("Interactive_hide/KV2230v2").toString(), QString("1 2 "));
-    QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{"filtersave.dat"});
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"filtersave.dat"});
 }
 
 void InteractiveMapTest::saveFailureIsReported_data()

@@ -7,13 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QThread>
 #include <memory>
 #include <signal.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
+#include "LockedFolder.h"
 #include "TestMain.h"
 #include "WorkerRig.h"
 #include "mapshow.h"
@@ -651,35 +650,21 @@ void HexFilesTest::failedSaveKeepsOldFile()
 // save cannot go through a temporary file and writes the file in place.
 void HexFilesTest::saveWhereNoTemporaryFileCanBeMade()
 {
-    const QFileDevice::Permissions readable = QFileDevice::ReadOwner | QFileDevice::ReadGroup
-                                              | QFileDevice::ReadOther | QFileDevice::ExeOwner
-                                              | QFileDevice::ExeGroup | QFileDevice::ExeOther;
-    const QFileDevice::Permissions writable = QFileDevice::WriteOwner | QFileDevice::WriteGroup
-                                              | QFileDevice::WriteOther;
-    QTemporaryDir top;
-    QVERIFY(QFile::setPermissions(top.path(), readable | QFileDevice::WriteOwner));
-    const QString dir = top.path() + "/locked";
-    const QString path = dir + "/out.hex";
-    QVERIFY(QDir().mkdir(dir));
+    LockedFolder folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.file("out.hex");
     rig->useFile(path, "Reg1\t01\n");
-    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup
-                                            | QFileDevice::ReadOther | writable));
-    QVERIFY(QFile::setPermissions(dir, readable));
+    QVERIFY(folder.lock({"out.hex"}));
     rig->set("ChangesOnly", 0);
     rig->map.wr = patternImage(128, 9);
 
-    // Root may make files in any folder: the save runs as another user.
-    const bool asRoot = geteuid() == 0;
-    if (asRoot && seteuid(65534) != 0)
+    if (!LockedFolder::runUnprivileged([&] { rig->worker.GUIFILE(); }))
         QSKIP("cannot save as an unprivileged user");
-    rig->worker.GUIFILE();
-    if (asRoot && seteuid(0) != 0)
-        qFatal("cannot return to root");
-    QFile::setPermissions(dir, readable | QFileDevice::WriteOwner);
+    folder.unlock();
 
     QCOMPARE(rig->texts(), QStringList{QString()});
     QCOMPARE(readFile(path), wholeMapText(rig->map.wr) + "Reg106\t00\n");
-    QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{"out.hex"});
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"out.hex"});
 }
 
 void HexFilesTest::chipToFile()
