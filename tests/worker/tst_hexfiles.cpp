@@ -112,8 +112,6 @@ private slots:
     void goodFilesLoadAlike();
     void brokenFilesChangeNothing_data();
     void brokenFilesChangeNothing();
-    void filesWithoutRegisterLines_data();
-    void filesWithoutRegisterLines();
     void filesThatLoadAsTheyAre_data();
     void filesThatLoadAsTheyAre();
     void longNulFile();
@@ -276,6 +274,13 @@ void HexFilesTest::brokenFilesChangeNothing_data()
     QTest::newRow("over-long line")
         << ";KV2260.2\nReg1\t11\nReg5\t" + QByteArray(1 << 20, '1') + "\n" << lineError(3)
         << lineError(3);
+    // Files with lines, none of them a register or map line.
+    const QString noLines = "Error: in.hex holds no register line and no map line";
+    QTest::newRow("Intel HEX firmware") << fixture("intel_hex.hex") << noLines << noLines;
+    QTest::newRow("plain text") << fixture("random_text.hex") << noLines << noLines;
+    QTest::newRow("NUL bytes") << QByteArray(4096, '\0') << noLines << noLines;
+    QTest::newRow("comments and a stray word")
+        << QByteArray("# settings\n\nword\n") << noLines << noLines;
 }
 
 void HexFilesTest::brokenFilesChangeNothing()
@@ -300,34 +305,6 @@ void HexFilesTest::brokenFilesChangeNothing()
     } else {
         QCOMPARE(rig->texts(), QStringList{QString()});
     }
-}
-
-void HexFilesTest::filesWithoutRegisterLines_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::newRow("Intel HEX firmware") << fixture("intel_hex.hex");
-    QTest::newRow("plain text") << fixture("random_text.hex");
-    QTest::newRow("NUL bytes") << QByteArray(4096, '\0');
-    QTest::newRow("comments and a stray word") << QByteArray("# settings\n\nword\n");
-}
-
-void HexFilesTest::filesWithoutRegisterLines()
-{
-    QFETCH(QByteArray, content);
-    const RegImage before = patternImage(128, 3);
-    rig->map.wr = rig->map.cfg = before;
-    rig->useFile("in.hex", content);
-    const QString error = "Error: in.hex holds no register line and no map line";
-
-    rig->worker.FILEGUI();
-    QCOMPARE(rig->texts(), QStringList{error});
-    QVERIFY(rig->map.wr == before);
-    QVERIFY(rig->map.cfg == before);
-
-    rig->textSpy.clear();
-    rig->worker.FILEIC();
-    QCOMPARE(rig->texts(), QStringList{error});
-    QVERIFY(rig->board.calls.isEmpty());
 }
 
 // Files that hold nothing to load, or lines one reader skips, end as before.
