@@ -5,6 +5,7 @@
 
 #include "TestMain.h"
 #include "WorkerRig.h"
+#include "WorkerThread.h"
 
 namespace {
 
@@ -488,16 +489,11 @@ void ClerkTest::fileInterruptedInPause()
     rig->set("writePause", 100000);
     rig->useFile("in.hex", ";KV2260.2\nReg1\t11\n");
     QTimer::singleShot(30, [&] { rig->worker.interrupt = true; });
-    QThread thread;
-    rig->worker.moveToThread(&thread);
-    QStringList results;
-    connect(&rig->worker, &clerk::error_mess, this, [&](const QString &t) { results << t; },
-            Qt::QueuedConnection);
-    thread.start();
-    QMetaObject::invokeMethod(&rig->worker, "FILEIC", Qt::QueuedConnection);
-    QTRY_COMPARE(results, QStringList{"Error: Interrupted"});
-    thread.quit();
-    thread.wait();
+    {
+        WorkerThread running(rig->worker);
+        running.call("FILEIC");
+        QTRY_COMPARE(running.results, QStringList{"Error: Interrupted"});
+    }
     QVERIFY(rig->board.calls.isEmpty());
 }
 
@@ -689,12 +685,7 @@ void ClerkTest::settingsTakenWhenTheCommandStarts()
 // GUI thread with its final report.
 void ClerkTest::settingsChangedWhileTheWorkerThreadRuns()
 {
-    QThread thread;
-    rig->worker.moveToThread(&thread);
-    QStringList results;
-    connect(&rig->worker, &clerk::error_mess, this, [&](const QString &t) { results << t; },
-            Qt::QueuedConnection);
-    thread.start();
+    auto running = std::make_unique<WorkerThread>(rig->worker);
     // The write sends the whole map or nothing, as the toggles fall: either
     // way register 9 holds the same afterwards.
     rig->board.regs[9] = 0x3C;
@@ -712,11 +703,11 @@ void ClerkTest::settingsChangedWhileTheWorkerThreadRuns()
     toggling.start(0);
     rig->worker.filePath = "out.hex";
     for (const char *slot : {"GUIIC", "ReadReg", "ICGUI", "GUIFILE"})
-        QMetaObject::invokeMethod(&rig->worker, slot, Qt::QueuedConnection);
-    QTRY_COMPARE(results.size(), 4);
+        running->call(slot);
+    QTRY_COMPARE(running->results.size(), 4);
     toggling.stop();
-    thread.quit();
-    thread.wait();
+    const QStringList results = running->results;
+    running.reset();
     QCOMPARE(results, (QStringList{QString(), QString(), QString(), QString()}));
     QCOMPARE(rig->settingsWindow.settings.value("RegisterValue"), 0x3C);
     QVERIFY(toggles > 0);

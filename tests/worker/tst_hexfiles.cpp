@@ -15,6 +15,7 @@
 #include "LockedFolder.h"
 #include "TestMain.h"
 #include "WorkerRig.h"
+#include "WorkerThread.h"
 #include "mapshow.h"
 
 namespace {
@@ -582,16 +583,11 @@ void HexFilesTest::commentsReadInGuiThread()
     rig->set("ChangesOnly", 0);
     rig->worker.filePath = "out.hex";
 
-    QStringList results;
-    connect(&rig->worker, &clerk::error_mess, this, [&](const QString &t) { results << t; },
-            Qt::QueuedConnection);
-    QThread thread;
-    rig->worker.moveToThread(&thread);
-    thread.start();
-    QMetaObject::invokeMethod(&rig->worker, "GUIFILE", Qt::QueuedConnection);
-    QTRY_COMPARE(results, QStringList{QString()});
-    thread.quit();
-    thread.wait();
+    {
+        WorkerThread running(rig->worker);
+        running.call("GUIFILE");
+        QTRY_COMPARE(running.results, QStringList{QString()});
+    }
 
     QCOMPARE(probe->readFrom, QThread::currentThread());
     QVERIFY(readFile("out.hex").contains("Reg0\t00 //Probe:  3\n"));
