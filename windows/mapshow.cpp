@@ -30,9 +30,7 @@ mapshow::mapshow(QWidget *parent) : QWidget(parent), ui(new Ui::mapshow)
 
 mapshow::~mapshow()
 {
-    for (RegMap *map : qAsConst(regMaps))
-        release(map);
-    for (RegMap *map : qAsConst(replacedMaps))
+    for (RegMap *map : tabbedMaps())
         release(map);
     regMaps.clear();
     replacedMaps.clear();
@@ -89,7 +87,7 @@ void mapshow::showEvent(QShowEvent *event)
 {
     // The cell sizes leave room for the labels now shown, at the number of
     // registers per row the table already has.
-    for (RegMap *map : qAsConst(regMaps)) {
+    for (RegMap *map : tabbedMaps()) {
         QTableView *view = map->view;
         if (view && view->model() && view->verticalHeader()->isHidden()) {
             view->verticalHeader()->show();
@@ -101,7 +99,7 @@ void mapshow::showEvent(QShowEvent *event)
 
 void mapshow::refreshAll()
 {
-    for (RegMap *map : qAsConst(regMaps))
+    for (RegMap *map : tabbedMaps())
         if (auto *model = qobject_cast<RegTableModel *>(map->view->model()))
             model->refreshAll();
 }
@@ -136,8 +134,15 @@ bool mapshow::eventFilter(QObject *watched, QEvent *event)
 void mapshow::relayout(int regsPerRow)
 {
     regsPerRow = qMax(1, regsPerRow);
-    for (RegMap *map : qAsConst(regMaps))
+    for (RegMap *map : tabbedMaps())
         layoutView(map->view, map, regsPerRow);
+}
+
+QList<RegMap *> mapshow::tabbedMaps() const
+{
+    // A replaced record keeps its tab, so it follows the window's settings
+    // like the current ones.
+    return regMaps.values() + replacedMaps;
 }
 
 void mapshow::layoutView(QTableView *view, RegMap *map, int n)

@@ -49,6 +49,8 @@ protected:
 
 private:
     void relayout(int regsPerRow);
+    // Every record with a tab: the current ones and those replaced.
+    QList<RegMap *> tabbedMaps() const;
     void layoutView(QTableView *view, RegMap *map, int regsPerRow);
     static void setModel(QTableView *view, RegMap *map, RegTableModel *model);
     // Frees a record with the model of its table.

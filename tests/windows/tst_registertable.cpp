@@ -54,6 +54,7 @@ private slots:
     void windowUnderEnglishTranslation();
     void addRegisterTableCreatesZeroedMap();
     void replacedMapStaysUsable();
+    void replacedTabFollowsTheWindow();
     void widthDecidesRegistersPerRow_data();
     void widthDecidesRegistersPerRow();
     void fontSpinAloneChangesNothing();
@@ -279,6 +280,26 @@ void RegisterTableTest::replacedMapStaysUsable()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     first->view->viewport()->repaint();
+}
+
+void RegisterTableTest::replacedTabFollowsTheWindow()
+{
+    mapshow window;
+    window.addRegisterTable("KV2260v2", 128, 0);
+    RegMap *first = window.regMaps.value("KV2260v2");
+    window.addRegisterTable("KV2260v2", 128, 0);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(!first->view->verticalHeader()->isHidden());
+
+    auto *spin = window.findChild<QSpinBox *>("spinBox_column_num");
+    spin->setValue(spin->value() == 2 ? 3 : 2);
+    QCOMPARE(first->view->model()->columnCount(), 9 * spin->value());
+
+    QSignalSpy told(first->view->model(), &QAbstractItemModel::dataChanged);
+    first->rd[3] = 0x01;
+    window.refreshAll();
+    QVERIFY(!told.isEmpty());
 }
 
 void RegisterTableTest::widthDecidesRegistersPerRow_data()
